@@ -1,0 +1,103 @@
+#include "image/cursor.h"
+
+#include <cstring>
+
+namespace tockly::image {
+
+Error ReadCursor::past_end(std::string_view field, std::uint64_t wanted) const {
+    return make_error(std::string(field), offset(), wanted,
+                      "needs " + std::to_string(wanted) + " bytes but only " + std::to_string(remaining()) +
+                          " remain");
+}
+
+Status ReadCursor::seek(std::uint64_t position, std::string_view field) {
+    if (position > bytes_.size()) {
+        return make_error(std::string(field), base_ + pos_, base_ + position, "points past the end of the input");
+    }
+    pos_ = position;
+    return Ok{};
+}
+
+Result<std::span<const std::uint8_t>> ReadCursor::take(std::uint64_t count, std::string_view field) {
+    if (count > remaining()) return past_end(field, count);
+    auto out = bytes_.subspan(static_cast<std::size_t>(pos_), static_cast<std::size_t>(count));
+    pos_ += count;
+    return out;
+}
+
+Result<std::uint8_t> ReadCursor::u8(std::string_view field) {
+    auto b = take(1, field);
+    if (!b) return b.error();
+    return (*b)[0];
+}
+
+Result<std::uint16_t> ReadCursor::u16(std::string_view field) {
+    auto b = take(2, field);
+    if (!b) return b.error();
+    return static_cast<std::uint16_t>((*b)[0] | ((*b)[1] << 8));
+}
+
+Result<std::uint32_t> ReadCursor::u32(std::string_view field) {
+    auto b = take(4, field);
+    if (!b) return b.error();
+    const auto& s = *b;
+    return static_cast<std::uint32_t>(s[0]) | (static_cast<std::uint32_t>(s[1]) << 8) |
+           (static_cast<std::uint32_t>(s[2]) << 16) | (static_cast<std::uint32_t>(s[3]) << 24);
+}
+
+Result<std::int32_t> ReadCursor::i32(std::string_view field) {
+    auto v = u32(field);
+    if (!v) return v.error();
+    return static_cast<std::int32_t>(*v);
+}
+
+Result<std::uint64_t> ReadCursor::u64(std::string_view field) {
+    auto lo = u32(field);
+    if (!lo) return lo.error();
+    auto hi = u32(field);
+    if (!hi) return hi.error();
+    return static_cast<std::uint64_t>(*lo) | (static_cast<std::uint64_t>(*hi) << 32);
+}
+
+Result<double> ReadCursor::f64(std::string_view field) {
+    auto bits = u64(field);
+    if (!bits) return bits.error();
+    double d;
+    std::uint64_t b = *bits;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+
+Result<std::string> ReadCursor::nul_text(std::string_view field) {
+    const std::uint8_t* start = bytes_.data() + pos_;
+    const void* nul = std::memchr(start, 0, static_cast<std::size_t>(remaining()));
+    if (nul == nullptr) {
+        return make_error(std::string(field), offset(), "text has no terminating zero before the end of the input");
+    }
+    std::size_t len = static_cast<const std::uint8_t*>(nul) - start;
+    std::string out(reinterpret_cast<const char*>(start), len);
+    pos_ += len + 1;
+    return out;
+}
+
+Result<std::string> ReadCursor::counted_text(std::string_view field) {
+    std::uint64_t at = offset();
+    auto len = u32(field);
+    if (!len) return len.error();
+    if (*len > remaining()) {
+        return make_error(std::string(field), at, *len,
+                          "length runs past the end of the input (" + std::to_string(remaining()) + " bytes remain)");
+    }
+    auto b = take(*len, field);
+    if (!b) return b.error();
+    return std::string(reinterpret_cast<const char*>(b->data()), b->size());
+}
+
+Result<ReadCursor> ReadCursor::sub(std::uint64_t count, std::string_view field) {
+    std::uint64_t at = offset();
+    auto b = take(count, field);
+    if (!b) return b.error();
+    return ReadCursor(*b, at);
+}
+
+}  // namespace tockly::image

@@ -1,0 +1,54 @@
+// Errors found in input are values, never exceptions: every reader returns a Result.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace tockly::image {
+
+// What went wrong, where: the field that was being read, the byte offset of that field in
+// the input it was read from, and the value found there (when there is one).
+struct Error {
+    std::string field;
+    std::uint64_t offset = 0;
+    std::uint64_t value = 0;
+    bool has_value = false;
+    std::string reason;
+
+    // "field 'segment.next' at offset 0x1234: value 0xffff0000: points past the end of the image"
+    std::string message() const;
+};
+
+Error make_error(std::string field, std::uint64_t offset, std::string reason);
+Error make_error(std::string field, std::uint64_t offset, std::uint64_t value, std::string reason);
+
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::move(value)) {}
+    Result(Error error) : state_(std::move(error)) {}
+
+    bool ok() const { return state_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    T& value() & { return std::get<0>(state_); }
+    const T& value() const& { return std::get<0>(state_); }
+    T&& value() && { return std::get<0>(std::move(state_)); }
+    const Error& error() const { return std::get<1>(state_); }
+
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+
+private:
+    std::variant<T, Error> state_;
+};
+
+// A Result that carries no value on success.
+struct Ok {};
+using Status = Result<Ok>;
+
+}  // namespace tockly::image
