@@ -1,0 +1,106 @@
+// Numbers shared by the handlers and every host: type words of argument records, core command
+// numbers, property indices, helper slots and error codes. One table each, so traces can print
+// names.
+#pragma once
+
+#include <cstdint>
+
+namespace tockly::host {
+
+namespace type_word {
+inline constexpr std::uint32_t omitted = 0;
+inline constexpr std::uint32_t logical = 0x80000002;
+inline constexpr std::uint32_t date_time = 0x80000003;
+inline constexpr std::uint32_t text = 0x80000004;
+inline constexpr std::uint32_t byte_set = 0x80000005;
+inline constexpr std::uint32_t integer = 0x80000301;
+// A unit reference: 0x00010000 plus the unit's type number (window 1, menu item 3, edit box 5,
+// combo box 14, list box 15, common dialog 31).
+inline constexpr std::uint32_t unit_base = 0x00010000;
+inline constexpr std::uint32_t unit(std::uint32_t type_number) { return unit_base + type_number; }
+inline constexpr bool is_unit(std::uint32_t word) { return (word & 0xFFFF0000u) == unit_base; }
+}  // namespace type_word
+
+namespace command {
+inline constexpr std::uint32_t program_directory = 0x104;
+inline constexpr std::uint32_t left_part = 0x134;
+inline constexpr std::uint32_t middle_part = 0x13c;
+inline constexpr std::uint32_t date_time_convert = 0x160;
+inline constexpr std::uint32_t integer_to_text = 0x168;
+inline constexpr std::uint32_t split_text = 0x190;
+inline constexpr std::uint32_t add_to_date_time = 0x1dc;
+inline constexpr std::uint32_t hour_of = 0x200;
+inline constexpr std::uint32_t minute_of = 0x204;
+inline constexpr std::uint32_t second_of = 0x208;
+inline constexpr std::uint32_t now = 0x210;
+inline constexpr std::uint32_t run_command_line = 0x2c0;
+inline constexpr std::uint32_t message_box = 0x300;
+inline constexpr std::uint32_t play_sound_data = 0x30c;
+inline constexpr std::uint32_t stop_sound = 0x310;
+inline constexpr std::uint32_t open_window = 0x320;
+inline constexpr std::uint32_t close_window = 0x360;
+inline constexpr std::uint32_t set_focus = 0x364;
+inline constexpr std::uint32_t popup_menu = 0x394;
+inline constexpr std::uint32_t open_file_dialog = 0x3a4;
+inline constexpr std::uint32_t combo_item_text = 0x3bc;
+inline constexpr std::uint32_t list_count = 0x3e0;
+inline constexpr std::uint32_t list_item_text = 0x3ec;
+inline constexpr std::uint32_t list_append = 0x40c;
+inline constexpr std::uint32_t list_insert = 0x410;
+inline constexpr std::uint32_t list_delete = 0x414;
+inline constexpr std::uint32_t edit_append = 0x530;
+inline constexpr std::uint32_t play_mp3 = 0x6bc;
+inline constexpr std::uint32_t set_tray_icon = 0x708;
+inline constexpr std::uint32_t ini_read = 0x8c8;
+inline constexpr std::uint32_t ini_write = 0x8cc;
+inline constexpr std::uint32_t to_integer = 0x9dc;
+}  // namespace command
+
+// The date-time part number that add_to_date_time takes for minutes.
+inline constexpr std::uint32_t date_part_minutes = 7;
+
+// Property indices, per unit type.
+namespace property {
+inline constexpr std::uint32_t window_visible = 5;
+inline constexpr std::uint32_t window_placement = 0x12;  // 1 normal, 2 minimised
+inline constexpr std::uint32_t edit_content = 8;
+inline constexpr std::uint32_t label_caption = 8;
+inline constexpr std::uint32_t label_font = 0xf;           // element 5: size in points
+inline constexpr std::int32_t font_size_element = 5;
+inline constexpr std::uint32_t label_text_colour = 0x10;
+inline constexpr std::uint32_t disabled = 6;               // buttons, combo boxes
+inline constexpr std::uint32_t check_caption = 0xb;
+inline constexpr std::uint32_t checked = 0x12;              // check box, radio button
+inline constexpr std::uint32_t combo_selection = 0x13;
+inline constexpr std::uint32_t list_selection = 0x10;
+inline constexpr std::uint32_t dialog_file_name = 0xa;
+inline constexpr std::uint32_t timer_period = 8;
+inline constexpr std::int32_t whole = -1;                   // element index of a whole property
+}  // namespace property
+
+// Byte offsets of the helper slots in the host's helper table.
+namespace slot {
+inline constexpr std::uint32_t fatal_error = 0x00;
+inline constexpr std::uint32_t call_library = 0x08;
+inline constexpr std::uint32_t call_core = 0x0c;
+inline constexpr std::uint32_t read_property = 0x10;
+inline constexpr std::uint32_t write_property = 0x14;
+inline constexpr std::uint32_t allocate = 0x18;
+inline constexpr std::uint32_t release = 0x20;
+inline constexpr std::uint32_t run_until_end = 0x24;   // does not return
+inline constexpr std::uint32_t start_loop = 0x28;      // takes the integer 0
+inline constexpr std::uint32_t create_start_window = 0x2c;
+inline constexpr std::uint32_t register_cleanup = 0x30;  // clean-up routine and the value 3
+inline constexpr std::uint32_t table_size = 0x34;
+}  // namespace slot
+
+namespace fatal_code {
+inline constexpr std::uint32_t index_past_end = 1;
+inline constexpr std::uint32_t index_below_one = 4;
+}  // namespace fatal_code
+
+// Names for traces: "list_item_text", or null for a number that is not a known command.
+const char* command_name(std::uint32_t number);
+const char* type_word_name(std::uint32_t word);
+
+}  // namespace tockly::host
