@@ -1,0 +1,148 @@
+#include "image/form.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace tockly::image {
+
+namespace {
+
+struct TypeName {
+    UnitType type;
+    std::string_view name;
+};
+
+constexpr TypeName type_names[] = {
+    {UnitType::window, "window"},
+    {UnitType::menu_item, "menu_item"},
+    {UnitType::edit_box, "edit_box"},
+    {UnitType::shape_box, "shape_box"},
+    {UnitType::group_box, "group_box"},
+    {UnitType::label, "label"},
+    {UnitType::button, "button"},
+    {UnitType::check_box, "check_box"},
+    {UnitType::radio_button, "radio_button"},
+    {UnitType::combo_box, "combo_box"},
+    {UnitType::list_box, "list_box"},
+    {UnitType::common_dialog, "common_dialog"},
+    {UnitType::timer, "timer"},
+};
+
+}  // namespace
+
+bool is_known_unit_type(std::uint16_t type_number) {
+    return std::any_of(std::begin(type_names), std::end(type_names),
+                       [&](const TypeName& t) { return static_cast<std::uint16_t>(t.type) == type_number; });
+}
+
+std::string_view unit_type_name(UnitType t) {
+    for (const auto& n : type_names) {
+        if (n.type == t) return n.name;
+    }
+    return "unknown";
+}
+
+std::optional<UnitType> unit_type_from_name(std::string_view name) {
+    for (const auto& n : type_names) {
+        if (n.name == name) return n.type;
+    }
+    return std::nullopt;
+}
+
+std::string LogFont::face() const {
+    const auto* begin = reinterpret_cast<const char*>(face_bytes.data());
+    const void* nul = std::memchr(begin, 0, face_bytes.size());
+    std::size_t len = nul ? static_cast<const char*>(nul) - begin : face_bytes.size();
+    return std::string(begin, len);
+}
+
+void LogFont::set_face(std::string_view name) {
+    face_bytes.fill(0);
+    std::size_t len = std::min(name.size(), face_bytes.size() - 1);
+    std::memcpy(face_bytes.data(), name.data(), len);
+}
+
+LogFont LogFont::make(std::string_view face, std::int32_t height, std::int32_t weight) {
+    LogFont f;
+    f.height = height;
+    f.weight = weight;
+    f.set_face(face);
+    return f;
+}
+
+bool blob_fits_type(const PropertyBlob& blob, UnitType t) {
+    switch (blob.index()) {
+        case 0:
+            return t != UnitType::menu_item;
+        case 1:
+            return t == UnitType::window;
+        case 2:
+            return t == UnitType::label;
+        case 3:
+            return t == UnitType::edit_box;
+        case 4:
+            return t == UnitType::group_box;
+        case 5:
+            return t == UnitType::button;
+        case 6:
+            return t == UnitType::check_box;
+        case 7:
+            return t == UnitType::radio_button;
+        case 8:
+            return t == UnitType::combo_box;
+        case 9:
+            return t == UnitType::list_box;
+        case 10:
+            return t == UnitType::common_dialog;
+        case 11:
+            return t == UnitType::timer;
+    }
+    return false;
+}
+
+std::optional<std::uint32_t> UnitRecord::handler(std::int32_t event) const {
+    for (const auto& b : bindings) {
+        if (b.event == event) return b.handler;
+    }
+    return std::nullopt;
+}
+
+UnitType FormUnit::type() const {
+    if (const auto* u = unit()) return u->type;
+    return UnitType::menu_item;
+}
+
+const FormUnit* FormWindow::find_unit(std::uint32_t unit_id) const {
+    for (const auto& u : units) {
+        if (u.id == unit_id) return &u;
+    }
+    return nullptr;
+}
+
+FormUnit* FormWindow::find_unit(std::uint32_t unit_id) {
+    return const_cast<FormUnit*>(std::as_const(*this).find_unit(unit_id));
+}
+
+const FormWindow* FormData::find_window(std::uint32_t window_id) const {
+    for (const auto& w : windows) {
+        if (w.id == window_id) return &w;
+    }
+    return nullptr;
+}
+
+FormWindow* FormData::find_window(std::uint32_t window_id) {
+    return const_cast<FormWindow*>(std::as_const(*this).find_window(window_id));
+}
+
+std::optional<std::uint32_t> find_handler(const FormData& form, std::uint32_t window_id,
+                                          std::uint32_t unit_id, std::int32_t event) {
+    const FormWindow* w = form.find_window(window_id);
+    if (!w) return std::nullopt;
+    const FormUnit* u = w->find_unit(unit_id);
+    if (!u) return std::nullopt;
+    if (const auto* m = u->menu_item()) return m->selection_handler();
+    return u->unit()->handler(event);
+}
+
+}  // namespace tockly::image
