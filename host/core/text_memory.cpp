@@ -1,0 +1,126 @@
+#include "host/core/text_memory.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/text_routines.h"
+
+namespace tockly::host {
+
+namespace {
+// How much released memory the counting allocator holds back before returning the oldest.
+constexpr std::size_t kHeldBlocks = 4096;
+constexpr std::uint64_t kHeldBytes = 64ull << 20;
+
+std::string describe(const char* what, const void* block) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%s %p", what, block);
+    return line;
+}
+}  // namespace
+
+void* HeapAllocator::allocate(std::uint32_t size) {
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void HeapAllocator::release(void* block) {
+    std::free(block);
+}
+
+CountingAllocator::~CountingAllocator() {
+    for (auto& [block, size] : held_) std::free(block);
+    // Live blocks are leaks of the code under test; free them so tools report only ours.
+    for (auto& [block, size] : live_) std::free(const_cast<void*>(block));
+}
+
+void* CountingAllocator::allocate(std::uint32_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) return nullptr;
+    released_.erase(block);
+    live_.emplace(block, size);
+    live_bytes_ += size;
+    ++allocations_;
+    return block;
+}
+
+void CountingAllocator::release(void* block) {
+    if (block == nullptr) return;
+    auto found = live_.find(block);
+    if (found == live_.end()) {
+        if (released_.count(block) != 0) {
+            ++double_releases_;
+            problems_.push_back(describe("released twice:", block));
+        } else {
+            ++unknown_releases_;
+            problems_.push_back(describe("released but never allocated:", block));
+        }
+        return;
+    }
+    const std::uint32_t size = found->second;
+    live_.erase(found);
+    live_bytes_ -= size;
+    ++releases_;
+    released_.insert(block);
+    hold_back(block, size);
+}
+
+void CountingAllocator::hold_back(void* block, std::uint64_t size) {
+    held_.emplace_back(block, size);
+    held_bytes_ += size;
+    while (held_.size() > kHeldBlocks || held_bytes_ > kHeldBytes) {
+        auto [oldest, oldest_size] = held_.front();
+        held_.pop_front();
+        held_bytes_ -= oldest_size;
+        // Once the heap may hand this address out again it can no longer be told apart.
+        released_.erase(oldest);
+        std::free(oldest);
+    }
+}
+
+char* new_text(TextAllocator& memory, std::string_view bytes) {
+    if (bytes.size() >= 0xFFFFFFFFu) return nullptr;
+    auto* out = static_cast<char*>(memory.allocate(static_cast<std::uint32_t>(bytes.size() + 1)));
+    if (out == nullptr) return nullptr;
+    if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
+    out[bytes.size()] = '\0';
+    return out;
+}
+
+void* new_text_array(TextAllocator& memory, std::span<const std::string_view> pieces) {
+    constexpr std::uint64_t kHeader = 8;
+    const std::uint64_t count = pieces.size();
+    if (count > (0xFFFFFFFFu - kHeader) / sizeof(char*)) return nullptr;
+    auto* block = static_cast<std::uint8_t*>(
+        memory.allocate(static_cast<std::uint32_t>(kHeader + count * sizeof(char*))));
+    if (block == nullptr) return nullptr;
+    const std::uint32_t dims = 1;
+    const auto size = static_cast<std::uint32_t>(count);
+    std::memcpy(block, &dims, 4);
+    std::memcpy(block + 4, &size, 4);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        char* text = new_text(memory, pieces[i]);
+        if (text == nullptr) {
+            // Undo: only the elements made so far are valid.
+            const std::uint32_t made = static_cast<std::uint32_t>(i);
+            std::memcpy(block + 4, &made, 4);
+            release_text_array(memory, block);
+            return nullptr;
+        }
+        std::memcpy(block + kHeader + i * sizeof(char*), &text, sizeof(char*));
+    }
+    return block;
+}
+
+void release_text_array(TextAllocator& memory, void* array) {
+    if (array == nullptr) return;
+    const image::ArrayElements elements = image::array_elements(array);
+    for (std::uint64_t i = 0; i < elements.count; ++i) {
+        char* text;
+        std::memcpy(&text, elements.first + i * sizeof(char*), sizeof(char*));
+        memory.release(text);
+    }
+    memory.release(array);
+}
+
+}  // namespace tockly::host
