@@ -1,0 +1,384 @@
+#include "image/container.h"
+
+#include <cstring>
+
+#include "image/byte_writer.h"
+#include "image/cursor.h"
+
+namespace tockly::image {
+
+namespace cf = container_format;
+
+namespace {
+
+std::string hex32(std::uint64_t v) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) out.push_back(digits[(v >> shift) & 0xF]);
+    return out;
+}
+
+bool valid_segment_name(std::string_view name) {
+    if (name.empty() || name.size() >= cf::seg_name_size) return false;
+    for (char c : name) {
+        if (c < 0x21 || c > 0x7E) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> split_row(const std::string& row) {
+    std::vector<std::string> fields(1);
+    for (char c : row) {
+        if (c == cf::library_field_separator) {
+            fields.emplace_back();
+        } else {
+            fields.back().push_back(c);
+        }
+    }
+    return fields;
+}
+
+bool valid_library_field(std::string_view field) {
+    return field.find('\0') == std::string_view::npos &&
+           field.find(cf::library_field_separator) == std::string_view::npos;
+}
+
+Result<std::vector<LibraryRow>> read_library_table(ReadCursor& cur) {
+    std::vector<LibraryRow> rows;
+    for (;;) {
+        std::uint64_t row_at = cur.offset();
+        if (cur.at_end()) {
+            return make_error("library.end", row_at, "the library table ends without its empty row");
+        }
+        auto row = cur.nul_text("library.row");
+        if (!row) {
+            return make_error("library.row", row_at,
+                              "library row has no terminating zero (and the table no empty row)");
+        }
+        if (row->empty()) return rows;
+        auto fields = split_row(*row);
+        if (fields.size() != cf::library_field_count) {
+            return make_error("library.row", row_at, fields.size(),
+                              "a library row must hold exactly five fields separated by carriage returns");
+        }
+        rows.push_back(LibraryRow{fields[0], fields[1], fields[2], fields[3], fields[4]});
+    }
+}
+
+struct SegmentRead {
+    Segment segment;
+    std::uint32_t next = 0;
+    std::uint64_t end = 0;
+};
+
+Result<SegmentRead> read_segment(ReadCursor& cur) {
+    const std::uint64_t at = cur.offset();
+    SegmentRead out;
+    Segment& seg = out.segment;
+
+    auto header_size = cur.u32("segment.header_size");
+    if (!header_size) return header_size.error();
+    auto next = cur.u32("segment.next");
+    if (!next) return next.error();
+    auto flags = cur.u32("segment.flags");
+    if (!flags) return flags.error();
+    auto name_field = cur.take(cf::seg_name_size, "segment.name");
+    if (!name_field) return name_field.error();
+    auto memory_size = cur.u32("segment.memory_size");
+    if (!memory_size) return memory_size.error();
+    auto stored_size = cur.u32("segment.stored_size");
+    if (!stored_size) return stored_size.error();
+    auto data_offset = cur.u32("segment.data_offset");
+    if (!data_offset) return data_offset.error();
+    auto count = cur.u32("segment.relocation_count");
+    if (!count) return count.error();
+    auto reserved = cur.u32("segment.reserved");
+    if (!reserved) return reserved.error();
+
+    // The name: printable ASCII, then NUL up to the end of the field.
+    const auto& nf = *name_field;
+    std::size_t len = 0;
+    while (len < nf.size() && nf[len] != 0) ++len;
+    seg.name.assign(reinterpret_cast<const char*>(nf.data()), len);
+    bool padded = true;
+    for (std::size_t i = len; i < nf.size(); ++i) padded = padded && nf[i] == 0;
+    if (!padded || !valid_segment_name(seg.name)) {
+        return make_error("segment.name", at + cf::seg_name,
+                          "segment name must be 1 to 23 printable ASCII characters padded with zero bytes");
+    }
+
+    // Check the count against what remains before multiplying it.
+    if (*count > cur.remaining() / cf::relocation_entry_size) {
+        return make_error("segment.relocation_count", at + cf::seg_relocation_count, *count,
+                          "more relocation entries than bytes remain in the image");
+    }
+    const std::uint64_t expected_size =
+        cf::seg_fixed_size + std::uint64_t{*count} * cf::relocation_entry_size;
+    if (*header_size != expected_size) {
+        return make_error(
+            "segment.header_size", at + cf::seg_header_size, *header_size,
+            "header size must be 0x38 + 4 x the relocation count (" + hex32(expected_size) + ")");
+    }
+    seg.relocations.reserve(*count);
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        auto entry = cur.u32("segment.relocation");
+        if (!entry) return entry.error();
+        seg.relocations.push_back(*entry);
+    }
+    seg.flags = *flags;
+    seg.memory_size = *memory_size;
+    seg.reserved = *reserved;
+
+    const std::uint64_t header_end = at + expected_size;
+    if (*data_offset == cf::none) {
+        if (*stored_size != 0) {
+            return make_error(
+                "segment.stored_size", at + cf::seg_stored_size, *stored_size,
+                "a segment that stores nothing (data offset 0xffffffff) must have stored size 0");
+        }
+        out.end = header_end;
+    } else {
+        if (*flags & cf::flag_zero_fill) {
+            return make_error("segment.data_offset", at + cf::seg_data_offset, *data_offset,
+                              "a zero-filled segment stores nothing: its data offset must be 0xffffffff");
+        }
+        if (*data_offset != header_end) {
+            return make_error(
+                "segment.data_offset", at + cf::seg_data_offset, *data_offset,
+                "stored data must follow the segment header directly (at " + hex32(header_end) + ")");
+        }
+        if (*stored_size > cur.remaining()) {
+            return make_error("segment.stored_size", at + cf::seg_stored_size, *stored_size,
+                              "stored data runs past the end of the image (" +
+                                  std::to_string(cur.remaining()) + " bytes remain)");
+        }
+        auto data = cur.take(*stored_size, "segment.data");
+        if (!data) return data.error();
+        seg.data.emplace(data->begin(), data->end());
+        out.end = header_end + *stored_size;
+    }
+    out.next = *next;
+    if (*next != cf::none && *next != out.end) {
+        return make_error(
+            "segment.next", at + cf::seg_next, *next,
+            "the next segment header must follow this segment directly (at " + hex32(out.end) + ")");
+    }
+    return out;
+}
+
+}  // namespace
+
+const Segment* Image::find(std::string_view name) const {
+    for (const auto& s : segments) {
+        if (s.name == name) return &s;
+    }
+    return nullptr;
+}
+
+Segment* Image::find(std::string_view name) {
+    for (auto& s : segments) {
+        if (s.name == name) return &s;
+    }
+    return nullptr;
+}
+
+Result<ReadImage> read_image_prefix(std::span<const std::uint8_t> bytes) {
+    ReadCursor cur(bytes);
+    ReadImage out;
+    ImageHeader& h = out.image.header;
+
+    auto magic = cur.take(2, "header.magic");
+    if (!magic) return magic.error();
+    if ((*magic)[0] != cf::magic[0] || (*magic)[1] != cf::magic[1]) {
+        return make_error("header.magic", cf::magic_offset, (*magic)[0] | ((*magic)[1] << 8),
+                          "not an application image (the magic must be \"VQ\")");
+    }
+    auto reserved = cur.take(cf::reserved_size, "header.reserved");
+    if (!reserved) return reserved.error();
+    std::memcpy(h.reserved.data(), reserved->data(), cf::reserved_size);
+
+    struct Word {
+        std::uint32_t* target;
+        const char* field;
+    };
+    const Word words[] = {
+        {&h.first_segment, "header.first_segment"},
+        {&h.word_28, "header.word_28"},
+        {&h.word_2c, "header.word_2c"},
+        {&h.reserved_30, "header.reserved_30"},
+        {&h.id_counter, "header.id_counter"},
+        {&h.reserved_38, "header.reserved_38"},
+        {&h.entry, "header.entry"},
+        {&h.segment_table[0], "header.const_segment"},
+        {&h.segment_table[1], "header.form_segment"},
+        {&h.segment_table[2], "header.help_segment"},
+        {&h.segment_table[3], "header.code_segment"},
+        {&h.segment_table[4], "header.var_segment"},
+        {&h.library_end, "header.library_end"},
+    };
+    for (const auto& w : words) {
+        auto v = cur.u32(w.field);
+        if (!v) return v.error();
+        *w.target = *v;
+    }
+
+    auto rows = read_library_table(cur);
+    if (!rows) return rows.error();
+    out.image.libraries = std::move(*rows);
+
+    const std::uint64_t library_end = cur.offset();
+    if (h.first_segment != library_end) {
+        return make_error("header.first_segment", cf::first_segment_offset, h.first_segment,
+                          "the first segment header must follow the library table directly (at " +
+                              hex32(library_end) + ")");
+    }
+
+    for (;;) {
+        auto seg = read_segment(cur);
+        if (!seg) return seg.error();
+        out.image.segments.push_back(std::move(seg->segment));
+        if (seg->next == cf::none) {
+            out.end = seg->end;
+            return out;
+        }
+    }
+}
+
+Result<Image> read_image(std::span<const std::uint8_t> bytes) {
+    auto read = read_image_prefix(bytes);
+    if (!read) return read.error();
+    if (read->end != bytes.size()) {
+        return make_error("image.end", read->end, bytes.size() - read->end,
+                          "bytes follow the image's last segment");
+    }
+    return std::move(read->image);
+}
+
+Result<ImageLayout> compute_layout(const Image& image) {
+    ImageLayout layout;
+    if (image.segments.empty()) {
+        return make_error("image.segments", 0, "an image holds at least one segment");
+    }
+    std::uint64_t pos = cf::fixed_header_size;
+    for (std::size_t i = 0; i < image.libraries.size(); ++i) {
+        const auto& row = image.libraries[i];
+        const std::string_view fields[] = {row.file_name, row.identifier, row.major_version,
+                                           row.minor_version, row.display_name};
+        for (auto f : fields) {
+            if (!valid_library_field(f)) {
+                return make_error("library.row", i,
+                                  "a library field may hold neither a zero byte nor a carriage return");
+            }
+            pos += f.size();
+        }
+        pos += cf::library_field_count - 1 + 1;  // separators and the NUL
+    }
+    pos += 1;  // the empty row
+    layout.library_end = pos;
+
+    for (std::size_t i = 0; i < image.segments.size(); ++i) {
+        const auto& seg = image.segments[i];
+        if (!valid_segment_name(seg.name)) {
+            return make_error("segment.name", i, "segment name must be 1 to 23 printable ASCII characters");
+        }
+        SegmentPlace place;
+        place.header_offset = pos;
+        place.header_size =
+            cf::seg_fixed_size + std::uint64_t{seg.relocations.size()} * cf::relocation_entry_size;
+        pos += place.header_size;
+        if (seg.data) {
+            place.data_offset = pos;
+            pos += seg.data->size();
+        } else {
+            place.data_offset = cf::none;
+        }
+        place.end = pos;
+        if (pos >= cf::none) {
+            return make_error("image.size", i, pos, "the image would not fit in 32-bit offsets");
+        }
+        layout.segments.push_back(place);
+    }
+    layout.size = pos;
+    return layout;
+}
+
+Status finalize_layout(Image& image, std::optional<std::uint32_t> entry_in_code) {
+    auto layout = compute_layout(image);
+    if (!layout) return layout.error();
+    auto& h = image.header;
+    h.first_segment = static_cast<std::uint32_t>(layout->library_end);
+    h.library_end = h.first_segment;
+    for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
+        h.segment_table[t] = cf::none;
+        for (std::size_t i = 0; i < image.segments.size(); ++i) {
+            if (image.segments[i].name == cf::table_segment_names[t]) {
+                h.segment_table[t] = static_cast<std::uint32_t>(layout->segments[i].header_offset);
+                break;
+            }
+        }
+    }
+    if (entry_in_code) {
+        const Segment* code = image.find(cf::code_name);
+        if (code == nullptr || !code->data) {
+            return make_error("header.entry", cf::entry_offset, *entry_in_code,
+                              "the image has no stored code segment");
+        }
+        if (*entry_in_code >= code->data->size()) {
+            return make_error("header.entry", cf::entry_offset, *entry_in_code,
+                              "the entry lies past the code's end");
+        }
+        std::size_t index = static_cast<std::size_t>(code - image.segments.data());
+        h.entry = static_cast<std::uint32_t>(layout->segments[index].data_offset + *entry_in_code);
+    }
+    return Ok{};
+}
+
+Result<std::vector<std::uint8_t>> write_image(const Image& image) {
+    auto layout = compute_layout(image);
+    if (!layout) return layout.error();
+    const auto& h = image.header;
+    std::vector<std::uint8_t> out;
+    out.reserve(static_cast<std::size_t>(layout->size));
+    out.push_back(cf::magic[0]);
+    out.push_back(cf::magic[1]);
+    put_bytes(out, h.reserved);
+    for (std::uint32_t w :
+         {h.first_segment, h.word_28, h.word_2c, h.reserved_30, h.id_counter, h.reserved_38, h.entry}) {
+        put_u32(out, w);
+    }
+    for (std::uint32_t w : h.segment_table) put_u32(out, w);
+    put_u32(out, h.library_end);
+
+    for (const auto& row : image.libraries) {
+        put_text(out, row.file_name);
+        for (const std::string* f :
+             {&row.identifier, &row.major_version, &row.minor_version, &row.display_name}) {
+            out.push_back(static_cast<std::uint8_t>(cf::library_field_separator));
+            put_text(out, *f);
+        }
+        out.push_back(0);
+    }
+    out.push_back(0);
+
+    for (std::size_t i = 0; i < image.segments.size(); ++i) {
+        const auto& seg = image.segments[i];
+        const auto& place = layout->segments[i];
+        const bool last = i + 1 == image.segments.size();
+        put_u32(out, static_cast<std::uint32_t>(place.header_size));
+        put_u32(out, last ? cf::none : static_cast<std::uint32_t>(place.end));
+        put_u32(out, seg.flags);
+        std::uint8_t name[cf::seg_name_size] = {};
+        std::memcpy(name, seg.name.data(), seg.name.size());
+        put_bytes(out, name);
+        put_u32(out, seg.memory_size);
+        put_u32(out, static_cast<std::uint32_t>(seg.stored_size()));
+        put_u32(out, static_cast<std::uint32_t>(place.data_offset));
+        put_u32(out, static_cast<std::uint32_t>(seg.relocations.size()));
+        put_u32(out, seg.reserved);
+        for (std::uint32_t r : seg.relocations) put_u32(out, r);
+        if (seg.data) put_bytes(out, *seg.data);
+    }
+    return out;
+}
+
+}  // namespace tockly::image
