@@ -1,0 +1,60 @@
+#include "app/flows.h"
+
+#include "app/constants.h"
+#include "app/row_text.h"
+#include "app/units.h"
+
+namespace tockly::app::flows {
+
+namespace {
+constexpr std::uint32_t reminder_message_slot = 0;  // the var segment's one text reference
+}
+
+OwnedText data_file_path(Host& host) {
+    const OwnedText directory = calls::program_directory(host);
+    return calls::concat(host, {directory.c_str(), k(ConstId::data_file_name)});
+}
+
+void save_table(Host& host) {
+    // The value is built whole in the write buffer and written once, so the file never holds a
+    // half-written table and a save costs one file replacement whatever the number of rows.
+    const std::int32_t rows = calls::list_count(host, 列表框1);
+    calls::set_text(host, 编辑框写表, k(ConstId::empty_text));
+    for (std::int32_t i = 0; i < rows; ++i) {
+        const OwnedText row = calls::list_item_text(host, 列表框1, i);
+        calls::edit_append(host, 编辑框写表, row.c_str());
+        calls::edit_append(host, 编辑框写表, k(ConstId::row_terminator));
+    }
+    const OwnedText path = data_file_path(host);
+    const OwnedText value = calls::text_of(host, 编辑框写表);
+    calls::ini_write(host, path.c_str(), k(ConstId::section_table), k(ConstId::key_table), value.c_str());
+}
+
+OwnedText two_digits(Host& host, std::int32_t value, const char* suffix) {
+    const OwnedText digits = calls::integer_to_text(host, value);
+    if (value < 10) return calls::concat(host, {k(ConstId::zero), digits.c_str(), suffix});
+    return calls::concat(host, {digits.c_str(), suffix});
+}
+
+OwnedText function_name(Host& host, const char* row) {
+    return calls::middle_part(host, row, row_function_start, row_function_length);
+}
+
+OwnedText message_field(Host& host, const char* row, std::int32_t max_bytes) {
+    OwnedText field = calls::middle_part(host, row, row_message_start, max_bytes);
+    const std::size_t keep = gbk_cut_length(field.view(), static_cast<std::size_t>(max_bytes));
+    if (keep < field.view().size()) field.get()[keep] = '\0';  // our own copy: shortened in place
+    return field;
+}
+
+void replace_reminder_message(Host& host, OwnedText message) {
+    void** slot = host.global_slot(reminder_message_slot);
+    OwnedText previous(host, static_cast<char*>(*slot));
+    *slot = message.take();
+}
+
+const char* reminder_message(Host& host) {
+    return static_cast<const char*>(*host.global_slot(reminder_message_slot));
+}
+
+}  // namespace tockly::app::flows

@@ -1,0 +1,85 @@
+// The tick of 时钟1: show the time, fire the rows due this second, keep the hourly chime.
+#include "app/constants.h"
+#include "app/flows.h"
+#include "app/handlers.h"
+#include "app/units.h"
+
+namespace tockly::app::handlers {
+
+using calls::OwnedText;
+
+namespace {
+
+constexpr std::int32_t reminder_message_bytes = 40;
+constexpr std::int32_t program_path_bytes = 60;
+
+void show_time(Host& host) {
+    const std::int64_t time = calls::now(host);
+    const std::int32_t hour = calls::hour_of(host, time);
+    const std::int32_t minute = calls::minute_of(host, time);
+    const std::int32_t second = calls::second_of(host, time);
+    const OwnedText h = flows::two_digits(host, hour, k(ConstId::colon));
+    const OwnedText m = flows::two_digits(host, minute, k(ConstId::colon));
+    const OwnedText s = flows::two_digits(host, second, k(ConstId::empty_text));
+    calls::set_text(host, 标签1, h.c_str());
+    calls::set_text(host, 标签2, m.c_str());
+    calls::set_text(host, 标签3, s.c_str());
+}
+
+// The time text of this tick, as the clock labels show it.
+OwnedText shown_time(Host& host) {
+    const OwnedText h = calls::text_of(host, 标签1);
+    const OwnedText m = calls::text_of(host, 标签2);
+    const OwnedText s = calls::text_of(host, 标签3);
+    return calls::concat(host, {h.c_str(), m.c_str(), s.c_str()});
+}
+
+void fire(Host& host, const char* row) {
+    const OwnedText name = flows::function_name(host, row);
+    if (calls::equal(name.c_str(), k(ConstId::name_reminder))) {
+        flows::replace_reminder_message(host, flows::message_field(host, row, reminder_message_bytes));
+        calls::set_text(host, 标签9, k(ConstId::zero));
+        calls::open_window(host, 弹出窗口, false);
+    } else if (calls::equal(name.c_str(), k(ConstId::name_program))) {
+        const OwnedText path = flows::message_field(host, row, program_path_bytes);
+        const OwnedText command_line = calls::concat(host, {k(ConstId::command_start), path.c_str()});
+        calls::run_command_line(host, command_line.c_str());
+    } else if (calls::equal(name.c_str(), k(ConstId::name_shutdown))) {
+        calls::run_command_line(host, k(ConstId::command_shutdown));
+    }
+}
+
+void walk_table(Host& host) {
+    const std::int32_t rows = calls::list_count(host, 列表框1);
+    for (std::int32_t i = 0; i < rows; ++i) {
+        const OwnedText row = calls::list_item_text(host, 列表框1, i);
+        const OwnedText time_text = shown_time(host);
+        const OwnedText row_time = calls::left_part(host, row.c_str(), flows::row_time_length);
+        if (calls::equal(row_time.c_str(), time_text.c_str())) fire(host, row.c_str());
+    }
+}
+
+void hourly_chime(Host& host) {
+    if (calls::read_int(host, 选择框1, host::property::checked) == 0) {
+        calls::write_text(host, 选择框1, host::property::check_caption, k(ConstId::chime_off_caption));
+        return;
+    }
+    calls::write_text(host, 选择框1, host::property::check_caption, k(ConstId::chime_on_caption));
+    const OwnedText minute = calls::text_of(host, 标签2);
+    const OwnedText second = calls::text_of(host, 标签3);
+    if (calls::equal(minute.c_str(), k(ConstId::time_zero_minute)) &&
+        calls::equal(second.c_str(), k(ConstId::time_zero_second))) {
+        calls::set_text(host, 标签9, k(ConstId::mode_chime));
+        calls::open_window(host, 弹出窗口, false);
+    }
+}
+
+}  // namespace
+
+void on_tick(Host& host, const std::uint32_t*) {
+    show_time(host);
+    walk_table(host);
+    hourly_chime(host);
+}
+
+}  // namespace tockly::app::handlers

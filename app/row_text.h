@@ -1,0 +1,29 @@
+// Pure helpers on the texts that make up a row of the schedule table. Texts are GBK bytes: a byte
+// 0x81..0xFE starts a two-byte character, whose second byte may be any of 0x40..0xFE (so an ASCII
+// "@" can be the second half of a Chinese character).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tockly::app {
+
+inline bool is_gbk_lead_byte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+// The length of `text` cut to at most `max_bytes` without splitting a two-byte character: a lead
+// byte whose second half would fall beyond the cut is dropped with it.
+std::size_t gbk_cut_length(std::string_view text, std::size_t max_bytes);
+
+// `text` with every "@" character replaced by `replacement`; the second byte of a two-byte
+// character is never taken for an "@".
+std::string replace_at_signs(std::string_view text, std::string_view replacement);
+
+// A program path as it is put into a "cmd /cstart " line: a path holding a blank gets an empty
+// window title and quotes (`"" "path"`), so that start runs it instead of taking it for a title.
+std::string program_path_for_start(std::string_view path, std::string_view quote_open,
+                                   std::string_view quote_close);
+
+}  // namespace tockly::app
