@@ -1,0 +1,28 @@
+// The host core's one seam to files: read a whole file, and replace a whole file atomically.
+// Paths are the host's own byte strings (GBK on Windows); each implementation converts them at
+// its edge.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tockly::host {
+
+struct FileRead {
+    enum class Status { ok, missing, failed };
+    Status status = Status::missing;
+    std::string bytes;  // the whole file when ok
+};
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+    // `missing` only when the file does not exist; any other trouble is `failed`.
+    virtual FileRead read_file(const std::string& path) = 0;
+    // Makes `path` hold exactly `bytes`, all or nothing: a temporary file in the same folder is
+    // written and flushed to disk, then renamed over the old file in one step. False when any
+    // step fails; the old file is then untouched and no temporary file is left behind.
+    virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
+};
+
+}  // namespace tockly::host

@@ -1,0 +1,46 @@
+#include "host/core/ini_store.h"
+
+#include "host/core/ini_syntax.h"
+
+namespace tockly::host {
+
+std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
+                                          std::string_view key) {
+    const FileRead file = files_.read_file(path);
+    if (file.status != FileRead::Status::ok) return std::nullopt;
+    return ini_find_value(file.bytes, section, key);
+}
+
+std::string IniStore::read(const std::string& path, std::string_view section, std::string_view key) {
+    return find(path, section, key).value_or(std::string());
+}
+
+bool IniStore::write(const std::string& path, std::string_view section, std::string_view key,
+                     std::string_view value) {
+    if (!ini_can_store(section, key, value)) return false;
+    const FileRead file = files_.read_file(path);
+    if (file.status == FileRead::Status::failed) return false;
+    const bool exists = file.status == FileRead::Status::ok;
+    std::optional<std::string> updated =
+        ini_with_value(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
+    if (!updated) return false;
+    if (exists && *updated == file.bytes) return true;  // already stored: no need to touch the disk
+    return files_.replace_file(path, *updated);
+}
+
+std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& memory, std::uint32_t command,
+                                              Args args) {
+    if (command != command::ini_read && command != command::ini_write) return std::nullopt;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (!arg_fits(args, i, type_word::text)) return 0;
+    }
+    const std::string path = arg_text(args, 0);
+    const char* section = arg_text(args, 1);
+    const char* key = arg_text(args, 2);
+    if (command == command::ini_write) return store.write(path, section, key, arg_text(args, 3)) ? 1 : 0;
+
+    const std::string value = store.find(path, section, key).value_or(std::string(arg_text(args, 3)));
+    return reinterpret_cast<std::uintptr_t>(new_text(memory, value));
+}
+
+}  // namespace tockly::host

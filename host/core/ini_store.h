@@ -1,0 +1,45 @@
+// INI items in files, read and written one at a time (data.ini is kept this way). Bytes are
+// stored exactly as given (GBK stays GBK); every value written reads back exactly, whatever its
+// length. A write rewrites only the one line it concerns and replaces the whole file atomically,
+// so a failed write leaves the old file as it was.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/core/arg_access.h"
+#include "host/core/file_system.h"
+#include "host/core/text_memory.h"
+
+namespace tockly::host {
+
+class IniStore {
+  public:
+    explicit IniStore(FileSystem& files) : files_(files) {}
+
+    // The value; the empty text when the file, the section or the key is missing or the file
+    // cannot be read.
+    std::string read(const std::string& path, std::string_view section, std::string_view key);
+    // The value, or nothing when the item is missing or the file cannot be read.
+    std::optional<std::string> find(const std::string& path, std::string_view section, std::string_view key);
+
+    // Stores the value, creating the file when absent. False, with the file untouched, when the
+    // item cannot be written so that it reads back exactly (a CR or LF in the value, a key with
+    // '=', see ini_can_store), when an existing file cannot be read (writing would lose its
+    // other items), or when replacing the file fails.
+    bool write(const std::string& path, std::string_view section, std::string_view key,
+               std::string_view value);
+
+  private:
+    FileSystem& files_;
+};
+
+// The INI commands: read item (file, section, key, default) and write item (file, section, key,
+// value). Nothing when `command` is not one of them. A read answers a new text (the default
+// text, when one is given, for a missing item); a write answers 1 when stored, else 0.
+std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& memory, std::uint32_t command,
+                                              Args args);
+
+}  // namespace tockly::host

@@ -1,0 +1,235 @@
+#include "host/core/ini_syntax.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace tockly::host {
+
+namespace {
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool is_gbk_lead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+// The position of an ASCII byte, skipping double-byte characters (whose second byte may equal it).
+std::size_t find_ascii(std::string_view s, char c) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == c) return i;
+        if (is_gbk_lead(static_cast<unsigned char>(s[i]))) ++i;
+    }
+    return std::string_view::npos;
+}
+
+char fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// One line of the file: [begin, content_end) is its text without the line end; [content_end,
+// end) is "\r\n", "\n" or nothing (the last line).
+struct Line {
+    std::size_t begin;
+    std::size_t content_end;
+    std::size_t end;
+};
+
+std::vector<Line> split_lines(std::string_view file) {
+    std::vector<Line> lines;
+    std::size_t begin = 0;
+    while (begin < file.size()) {
+        const std::size_t lf = file.find('\n', begin);
+        if (lf == std::string_view::npos) {
+            lines.push_back({begin, file.size(), file.size()});
+            break;
+        }
+        const std::size_t content_end = (lf > begin && file[lf - 1] == '\r') ? lf - 1 : lf;
+        lines.push_back({begin, content_end, lf + 1});
+        begin = lf + 1;
+    }
+    return lines;
+}
+
+enum class Kind { other, section, item };
+
+struct ParsedLine {
+    Kind kind = Kind::other;
+    std::string_view name;   // section name or key
+    std::string_view value;  // an item's raw value (blanks removed, quotes kept)
+};
+
+ParsedLine parse(std::string_view file, const Line& line) {
+    std::string_view text = file.substr(line.begin, line.content_end - line.begin);
+    if (line.begin == 0 && text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
+    text = trim(text);
+    ParsedLine out;
+    if (text.empty() || text.front() == ';') return out;
+    if (text.front() == '[') {
+        text.remove_prefix(1);
+        const std::size_t close = find_ascii(text, ']');
+        out.kind = Kind::section;
+        out.name = trim(text.substr(0, close));
+        return out;
+    }
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return out;
+    out.kind = Kind::item;
+    out.name = trim(text.substr(0, equals));
+    out.value = trim(text.substr(equals + 1));
+    return out;
+}
+
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+struct Location {
+    bool section_found = false;
+    std::size_t section_line = 0;  // the header's line
+    std::size_t section_end = 0;   // one past the section's last line
+    bool item_found = false;
+    std::size_t item_line = 0;
+};
+
+Location locate(std::string_view file, const std::vector<Line>& lines, std::string_view section,
+                std::string_view key) {
+    Location where;
+    section = trim(section);
+    key = trim(key);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ParsedLine parsed = parse(file, lines[i]);
+        if (parsed.kind == Kind::section) {
+            if (where.section_found) {
+                where.section_end = i;
+                return where;
+            }
+            if (ini_names_equal(parsed.name, section)) {
+                where.section_found = true;
+                where.section_line = i;
+            }
+        } else if (parsed.kind == Kind::item && where.section_found && !where.item_found &&
+                   ini_names_equal(parsed.name, key)) {
+            where.item_found = true;
+            where.item_line = i;
+        }
+    }
+    where.section_end = lines.size();
+    return where;
+}
+
+bool has_any(std::string_view s, std::string_view bytes) {
+    return s.find_first_of(bytes) != std::string_view::npos;
+}
+
+bool blank_at_ends(std::string_view s) {
+    return !s.empty() && (is_blank(s.front()) || is_blank(s.back()));
+}
+}  // namespace
+
+bool ini_names_equal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (is_gbk_lead(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+            // A trail byte may look like an ASCII letter; the character matches only exactly.
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
+                                          std::string_view key) {
+    const std::vector<Line> lines = split_lines(file);
+    const Location where = locate(file, lines, section, key);
+    if (!where.item_found) return std::nullopt;
+    return std::string(unquote(parse(file, lines[where.item_line]).value));
+}
+
+bool ini_can_store(std::string_view section, std::string_view key, std::string_view value) {
+    using namespace std::string_view_literals;
+    constexpr std::string_view kLineBreaking = "\r\n\0"sv;
+    if (has_any(section, kLineBreaking) || has_any(key, kLineBreaking) || has_any(value, kLineBreaking))
+        return false;
+    if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section)) return false;
+    if (key.empty() || key.find('=') != std::string_view::npos || blank_at_ends(key)) return false;
+    if (key.front() == '[' || key.front() == ';') return false;
+    return true;
+}
+
+std::string ini_encode_value(std::string_view value) {
+    const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    if (!blank_at_ends(value) && !quoted) return std::string(value);
+    std::string out;
+    out.reserve(value.size() + 2);
+    out += '"';
+    out += value;
+    out += '"';
+    return out;
+}
+
+std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
+                                          std::string_view key, std::string_view value) {
+    if (!ini_can_store(section, key, value)) return std::nullopt;
+    const std::vector<Line> lines = split_lines(file);
+    const Location where = locate(file, lines, section, key);
+
+    // New lines follow the file's own line ends; a new file gets CRLF.
+    const std::size_t first_lf = file.find('\n');
+    const std::string_view eol =
+        (first_lf == std::string_view::npos || (first_lf > 0 && file[first_lf - 1] == '\r'))
+            ? std::string_view("\r\n")
+            : std::string_view("\n");
+    std::string item(key);
+    item += '=';
+    item += ini_encode_value(value);
+
+    std::string out;
+    out.reserve(file.size() + item.size() + section.size() + 8);
+    if (where.item_found) {
+        const Line& line = lines[where.item_line];
+        out.append(file.substr(0, line.begin));
+        out.append(item);
+        out.append(file.substr(line.content_end));
+        return out;
+    }
+    if (where.section_found) {
+        // After the section's last non-blank line, so blank lines before the next section stay there.
+        std::size_t last = where.section_line;
+        for (std::size_t i = where.section_line + 1; i < where.section_end; ++i) {
+            const Line& line = lines[i];
+            if (!trim(file.substr(line.begin, line.content_end - line.begin)).empty()) last = i;
+        }
+        const Line& line = lines[last];
+        out.append(file.substr(0, line.end));
+        if (line.end == line.content_end) out.append(eol);  // the last line had no end
+        out.append(item);
+        out.append(eol);
+        out.append(file.substr(line.end));
+        return out;
+    }
+    out.append(file);
+    if (!file.empty() && file.back() != '\n') out.append(eol);
+    out += '[';
+    out.append(section);
+    out += ']';
+    out.append(eol);
+    out.append(item);
+    out.append(eol);
+    return out;
+}
+
+}  // namespace tockly::host

@@ -1,0 +1,39 @@
+// The line syntax of INI files, on the file's bytes. Lines end in CRLF or LF (the last line may
+// have no end). A line whose first non-blank byte is '[' names a section up to the next ']';
+// one starting with ';' is a comment; "key=value" is an item of the section above it. Section
+// and key names match ignoring ASCII case (double-byte GBK characters match exactly) and the
+// blanks around them; blanks around the value are not part of it, and one pair of double quotes
+// around the value is removed, so values that need their blanks or quotes are written quoted.
+// Nothing is converted: values are the file's bytes. A UTF-8 byte order mark before the first
+// line is skipped when reading and kept when writing.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tockly::host {
+
+// Names compared as the INI syntax does: ASCII letters in either case, GBK characters exactly.
+bool ini_names_equal(std::string_view a, std::string_view b);
+
+// The value of the first item `key` in the first section `section`; nothing when absent.
+std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
+                                          std::string_view key);
+
+// Whether section, key and value can be written so that they read back exactly: no CR, LF or
+// NUL anywhere; a non-empty key without '=', blanks at its ends, or a leading '[' or ';'; a
+// section name without ']' or blanks at its ends.
+bool ini_can_store(std::string_view section, std::string_view key, std::string_view value);
+
+// The value as it stands on its line: quoted when blanks at its ends or surrounding quotes
+// would otherwise be lost.
+std::string ini_encode_value(std::string_view value);
+
+// The file's bytes with the item set: the item's line rewritten in place, or a new line at the
+// end of the section, or the section with the item appended at the end of the file. Every
+// other byte stays as it was. Nothing when !ini_can_store(...).
+std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
+                                          std::string_view key, std::string_view value);
+
+}  // namespace tockly::host

@@ -1,0 +1,59 @@
+#include "host/core/unit_state.h"
+
+namespace tockly::host {
+
+UnitState::UnitState(const UnitDesign& d)
+    : design(&d),
+      text(d.text),
+      visible(d.visible),
+      disabled(d.disabled),
+      checked(d.checked),
+      items(d.items),
+      period_ms(d.period_ms),
+      font_height(d.font.height),
+      text_colour(d.text_colour) {}
+
+WindowInstance::WindowInstance(std::uint64_t serial_number, const WindowDesign& window_design, bool is_modal)
+    : serial(serial_number), design(&window_design), modal(is_modal) {
+    units.reserve(window_design.units.size());
+    for (const auto& unit : window_design.units) units.emplace_back(unit);
+}
+
+UnitState* WindowInstance::find(std::uint32_t unit_id) {
+    for (auto& u : units) {
+        if (u.id() == unit_id) return &u;
+    }
+    return nullptr;
+}
+
+UnitState* WindowInstance::find_by_name(std::string_view name) {
+    for (auto& u : units) {
+        if (!u.name().empty() && u.name() == name) return &u;
+    }
+    return nullptr;
+}
+
+std::vector<UnitState*> WindowInstance::menu_items(std::uint32_t menu_id) {
+    std::vector<UnitState*> out;
+    bool inside = false;
+    for (auto& u : units) {
+        if (u.type() != UnitType::menu_item) continue;
+        if (u.design->menu_level == 0) {
+            if (inside) break;
+            inside = u.id() == menu_id;
+        } else if (inside) {
+            out.push_back(&u);
+        }
+    }
+    return out;
+}
+
+std::vector<UnitState*> WindowInstance::radio_group(const UnitState& radio) {
+    std::vector<UnitState*> out;
+    for (auto& u : units) {
+        if (u.type() == UnitType::radio_button && u.design->parent == radio.design->parent) out.push_back(&u);
+    }
+    return out;
+}
+
+}  // namespace tockly::host
