@@ -1,6 +1,7 @@
 #include "host/core/runtime.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -30,7 +31,9 @@ constexpr std::int32_t kRightButton = image::event::right_button;
 // A timer of exactly one second is a clock's: it falls on every wall-clock second boundary.
 constexpr std::uint32_t kSecondTimerPeriod = 1000;
 
-std::int64_t floor_div(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+std::int64_t floor_div(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 }  // namespace
 
@@ -61,7 +64,9 @@ void Runtime::start() {
     open_window(*start, false);
 }
 
-bool Runtime::start_window_open() const { return started_ && !start_window_closed_; }
+bool Runtime::start_window_open() const {
+    return started_ && !start_window_closed_;
+}
 
 void Runtime::run_until_end() {
     ws_.run_loop([this] { return !start_window_open(); });
@@ -123,13 +128,23 @@ WindowInstance* Runtime::newest_other_than_start() const {
     return nullptr;
 }
 
-WindowInstance& Runtime::open_window(const WindowDesign& design, bool modal) {
+std::uint64_t Runtime::open_window(const WindowDesign& design, bool modal) {
     open_.push_back(std::make_unique<WindowInstance>(next_serial_++, design, modal));
     WindowInstance& window = *open_.back();
+    const std::uint64_t serial = window.serial;
     ws_.create_window(window);
     start_timers(window);
     deliver(window, window.self(), kCreated);
-    return window;
+    // The creation handler may have closed it again.
+    if (WindowInstance* still = find_serial(serial)) ws_.show_window(*still);
+    return serial;
+}
+
+WindowInstance* Runtime::find_serial(std::uint64_t serial) const {
+    for (const auto& w : open_) {
+        if (w->serial == serial && !w->destroyed) return w.get();
+    }
+    return nullptr;
 }
 
 void Runtime::start_timers(WindowInstance& window) {
@@ -167,7 +182,9 @@ void Runtime::close_window(WindowInstance& window) {
             if (w.get() != &window) others.push_back(w.get());
         }
         for (auto it = others.rbegin(); it != others.rend(); ++it) {
-            if ((*it)->destroyed) continue;
+            // A handler on the way may have closed it already.
+            if (std::none_of(open_.begin(), open_.end(), [&](const auto& w) { return w.get() == *it; }))
+                continue;
             deliver(**it, (*it)->self(), kDestroying);
             destroy_now(**it);
         }
@@ -178,14 +195,16 @@ void Runtime::close_window(WindowInstance& window) {
 
 // --- Events ----------------------------------------------------------------------------------------
 
-void Runtime::run_handler(WindowInstance& window, std::uint32_t handler, std::span<const std::uint32_t> args) {
+void Runtime::run_handler(WindowInstance& window, std::uint32_t handler,
+                          std::span<const std::uint32_t> args) {
     if (handler >= handlers_.size() || handlers_[handler].fn == nullptr) {
         bad_call("no handler " + std::to_string(handler) + " in the handler table");
         return;
     }
     // The handler takes exactly its event's words; missing ones read as 0.
     std::vector<std::uint32_t> words(std::max<std::size_t>(handlers_[handler].arg_count, 1), 0);
-    std::copy_n(args.begin(), std::min<std::size_t>(args.size(), handlers_[handler].arg_count), words.begin());
+    std::copy_n(args.begin(), std::min<std::size_t>(args.size(), handlers_[handler].arg_count),
+                words.begin());
     context_.push_back(&window);
     struct Pop {
         Runtime& self;
@@ -200,7 +219,8 @@ void Runtime::run_handler(WindowInstance& window, std::uint32_t handler, std::sp
 void Runtime::deliver(WindowInstance& window, UnitState& unit, std::int32_t event,
                       std::span<const std::uint32_t> args) {
     if (window.destroyed || finished_) return;
-    auto handler = unit.type() == UnitType::menu_item ? unit.design->menu_handler : unit.design->handler(event);
+    auto handler =
+        unit.type() == UnitType::menu_item ? unit.design->menu_handler : unit.design->handler(event);
     if (!handler) return;
     run_handler(window, *handler, args);
 }
@@ -400,9 +420,16 @@ std::optional<Runtime::Target> Runtime::unit_arg_target(std::span<const ArgRecor
 
 // --- Host interface ------------------------------------------------------------------------------
 
-void* Runtime::allocate(std::uint32_t size) { return memory_.allocate(size); }
-void Runtime::release(void* block) { memory_.release(block); }
-void Runtime::fatal(std::uint32_t code) { ws_.fatal_error(code); }
+void* Runtime::allocate(std::uint32_t size) {
+    return memory_.allocate(size);
+}
+void Runtime::release(void* block) {
+    memory_.release(block);
+}
+void Runtime::fatal(std::uint32_t code) {
+    ws_.fatal_error(code);
+    std::abort();  // a window system that returns from a fatal error ends here
+}
 
 void** Runtime::global_slot(std::uint32_t var_offset) {
     if (var_offset % 4 != 0 || var_offset / 4 >= globals_.size()) {
@@ -412,13 +439,17 @@ void** Runtime::global_slot(std::uint32_t var_offset) {
     return &globals_[var_offset / 4];
 }
 
-char* Runtime::make_text(std::string_view bytes) { return new_text(memory_, bytes); }
+char* Runtime::make_text(std::string_view bytes) {
+    return new_text(memory_, bytes);
+}
 
 std::uint64_t Runtime::text_result(std::string_view bytes) {
     return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(make_text(bytes)));
 }
 
-void Runtime::bad_call(std::string what) { ws_.host_error(what); }
+void Runtime::bad_call(std::string what) {
+    ws_.host_error(what);
+}
 
 std::uint64_t Runtime::read_property(std::uint32_t window_id, std::uint32_t unit_id, std::uint32_t index,
                                      std::int32_t element) {

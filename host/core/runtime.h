@@ -32,7 +32,7 @@ struct ProgramStart {
 };
 
 class Runtime final : public Host {
-public:
+  public:
     Runtime(const ProgramDesign& design, std::span<const HandlerEntry> handlers, ProgramStart start,
             WindowSystem& windows, Clock& clock, TextAllocator& memory, IniStore& ini);
     ~Runtime() override;
@@ -97,15 +97,18 @@ public:
     std::optional<PoppedMenu> popped_menu() const { return popped_menu_; }
     const ProgramDesign& design() const { return design_; }
 
-private:
+  private:
     struct Target {
         WindowInstance* window = nullptr;
         UnitState* unit = nullptr;
     };
     Target resolve(std::uint32_t window_id, std::uint32_t unit_id, std::string_view what);
-    std::optional<Target> unit_arg_target(std::span<const ArgRecord> args, std::size_t i, std::string_view what);
+    std::optional<Target> unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
+                                          std::string_view what);
 
-    WindowInstance& open_window(const WindowDesign& design, bool modal);
+    // Opens a window afresh from its design; answers its serial.
+    std::uint64_t open_window(const WindowDesign& design, bool modal);
+    WindowInstance* find_serial(std::uint64_t serial) const;
     void close_window(WindowInstance& window);
     void destroy_now(WindowInstance& window);
     void start_timers(WindowInstance& window);
@@ -130,7 +133,7 @@ private:
 
     std::vector<std::unique_ptr<WindowInstance>> open_;
     std::vector<std::unique_ptr<WindowInstance>> graveyard_;  // destroyed while a handler may hold them
-    std::vector<WindowInstance*> context_;                     // windows whose events are running
+    std::vector<WindowInstance*> context_;                    // windows whose events are running
     std::vector<void*> globals_;
     std::uint64_t next_serial_ = 1;
     std::optional<PoppedMenu> popped_menu_;

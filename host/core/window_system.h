@@ -28,9 +28,12 @@ class WindowSystem {
     virtual ~WindowSystem() = default;
 
     // --- Windows and controls -------------------------------------------------------------
-    // The window and all its units exist in `window` with their design values; make them real
-    // and show what is visible. Called before the creation-complete event.
+    // The window and all its units exist in `window` with their design values; make them real,
+    // not yet shown. Called before the creation-complete event.
     virtual void create_window(WindowInstance& window) = 0;
+    // The creation-complete event has run: show the window (if its visible flag is on) as the
+    // handler left it, so its design texts never flash up.
+    virtual void show_window(WindowInstance& window) = 0;
     // The window goes away (its about-to-be-destroyed event has run).
     virtual void destroy_window(WindowInstance& window) = 0;
     // A handler changed a property; show it.

@@ -1,0 +1,263 @@
+#include "host/headless/headless_window_system.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "host/core/runtime.h"
+#include "host/core/unit_design.h"
+
+namespace tockly::host::headless {
+
+namespace {
+
+std::string hex_byte(unsigned v) {
+    char buf[3];
+    std::snprintf(buf, sizeof buf, "%02X", v & 0xFFu);
+    return buf;
+}
+
+bool is_gbk_lead(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// A JSON number for a point size: whole sizes without a fraction.
+Json points_value(std::int32_t height) {
+    const double points = font_points(height);
+    const auto whole = static_cast<std::int64_t>(points);
+    if (static_cast<double>(whole) == points) return whole;
+    return points;
+}
+
+}  // namespace
+
+std::string colour_text(std::uint32_t colorref) {
+    if ((colorref & 0xFF000000u) != 0) return "none";
+    return "#" + hex_byte(colorref) + hex_byte(colorref >> 8) + hex_byte(colorref >> 16);
+}
+
+HeadlessWindowSystem::HeadlessWindowSystem(VirtualClock& clock, std::string program_directory)
+    : clock_(clock), directory_(std::move(program_directory)) {
+    while (directory_.size() > 1 && (directory_.back() == '/' || directory_.back() == '\\'))
+        directory_.pop_back();
+}
+
+void HeadlessWindowSystem::record(Json fields) {
+    effects_.push_back(Effect{clock_.now(), std::move(fields)});
+    if (sink_) sink_(effects_.back());
+}
+
+std::string HeadlessWindowSystem::window_label(const WindowInstance& window) const {
+    auto it = labels_.find(window.serial);
+    return it != labels_.end() ? it->second : "window#" + std::to_string(window.serial);
+}
+
+std::string HeadlessWindowSystem::local_path(const std::string& path) const {
+    // The program's folder is a name of this system as it was given; only what the program
+    // added after it is a GBK path with backslashes.
+    std::string out;
+    std::size_t i = 0;
+    if (!directory_.empty() && path.compare(0, directory_.size(), directory_) == 0) {
+        out = directory_;
+        i = directory_.size();
+    }
+    for (; i < path.size(); ++i) {
+        const auto b = static_cast<unsigned char>(path[i]);
+        if (is_gbk_lead(b) && i + 1 < path.size()) {
+            out += path[i];
+            out += path[++i];
+        } else {
+            out += b == '\\' ? '/' : path[i];
+        }
+    }
+    return out;
+}
+
+Json HeadlessWindowSystem::visible_labels(const WindowInstance& window) {
+    Json labels = Json::array();
+    for (const auto& unit : window.units) {
+        if (unit.type() != UnitType::label || !unit.visible || unit.text.empty()) continue;
+        labels.push_back(Json{{"name", unit.name()},
+                              {"text", unit.text},
+                              {"size", points_value(unit.font_height)},
+                              {"colour", colour_text(unit.text_colour)}});
+    }
+    return labels;
+}
+
+// --- Windows ---------------------------------------------------------------------------------------
+
+void HeadlessWindowSystem::create_window(WindowInstance& window) {
+    if (start_serial_ == 0) start_serial_ = window.serial;
+    labels_[window.serial] = window.serial == start_serial_ ? "main" : "popup#" + std::to_string(++popups_);
+}
+
+void HeadlessWindowSystem::show_window(WindowInstance& window) {
+    Json fields{{"effect", "open"}, {"window", window_label(window)}};
+    if (window.modal) fields["modal"] = true;
+    if (!window.self().visible) fields["hidden"] = true;
+    fields["labels"] = visible_labels(window);
+    record(std::move(fields));
+}
+
+void HeadlessWindowSystem::destroy_window(WindowInstance& window) {
+    record(Json{{"effect", "close"}, {"window", window_label(window)}});
+    if (window.serial == start_serial_ && tray_tip_) {
+        // The tray icon goes with the program.
+        record(Json{{"effect", "tray_icon_removed"}});
+        tray_tip_.reset();
+    }
+}
+
+void HeadlessWindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Change what) {
+    if (unit.type() != UnitType::window) return;
+    if (what == Change::visible) {
+        record(Json{{"effect", unit.visible ? "show" : "hide"}, {"window", window_label(window)}});
+    } else if (what == Change::placement) {
+        record(Json{{"effect", "placement"},
+                    {"window", window_label(window)},
+                    {"state", unit.placement == 2 ? "minimised" : "normal"}});
+    }
+}
+
+void HeadlessWindowSystem::set_focus(WindowInstance& window, UnitState& unit) {
+    record(Json{{"effect", "focus"}, {"window", window_label(window)}, {"unit", unit.name()}});
+}
+
+void HeadlessWindowSystem::pop_up_menu(WindowInstance& window, UnitState& menu) {
+    Json items = Json::array();
+    for (UnitState* item : window.menu_items(menu.id())) items.push_back(item->text);
+    record(Json{{"effect", "menu"}, {"window", window_label(window)}, {"menu", menu.text}, {"items", items}});
+}
+
+std::optional<std::string> HeadlessWindowSystem::run_file_dialog(WindowInstance& window, UnitState& dialog) {
+    std::optional<std::string> answer;
+    auto it = answers_.find(dialog.name());
+    if (it != answers_.end() && !it->second.empty()) {
+        answer = it->second.front();
+        it->second.pop_front();
+    }
+    Json fields{{"effect", "file_dialog"},
+                {"window", window_label(window)},
+                {"dialog", dialog.name()},
+                {"filter", dialog.design->filter},
+                {"folder", dialog.design->initial_dir},
+                {"extension", dialog.design->default_ext}};
+    if (answer) {
+        fields["chosen"] = *answer;
+    } else {
+        fields["cancelled"] = true;
+    }
+    record(std::move(fields));
+    return answer;
+}
+
+void HeadlessWindowSystem::answer_dialog(const std::string& dialog_name, std::optional<std::string> path) {
+    answers_[dialog_name].push_back(std::move(path));
+}
+
+void HeadlessWindowSystem::message_box(std::string_view text, std::uint32_t buttons) {
+    record(Json{{"effect", "message_box"}, {"text", std::string(text)}, {"buttons", buttons}});
+}
+
+void HeadlessWindowSystem::set_tray_icon(WindowInstance& window, std::span<const std::uint8_t> icon,
+                                         std::string_view tip) {
+    const bool replaced = tray_tip_.has_value();
+    tray_tip_ = std::string(tip);
+    record(Json{{"effect", "tray_icon"},
+                {"window", window_label(window)},
+                {"tip", std::string(tip)},
+                {"icon_bytes", icon.size()},
+                {"replaced", replaced}});
+}
+
+void HeadlessWindowSystem::input_refused(std::string_view what, std::string_view target) {
+    record(Json{{"effect", "refused"}, {"input", std::string(what)}, {"target", std::string(target)}});
+}
+
+// --- Sound and processes ---------------------------------------------------------------------------
+
+bool HeadlessWindowSystem::play_mp3(std::string_view path, std::int32_t times) {
+    // Playback starts when the file is there and begins like an MP3: a tag or a frame sync.
+    bool started = false;
+    if (!path.empty()) {
+        std::ifstream in(local_path(std::string(path)), std::ios::binary);
+        unsigned char head[3] = {0, 0, 0};
+        if (in && in.read(reinterpret_cast<char*>(head), 3)) {
+            started = (head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
+                      (head[0] == 0xFF && (head[1] & 0xE0) == 0xE0);
+        }
+    }
+    record(Json{{"effect", "play_mp3"}, {"path", std::string(path)}, {"times", times}, {"started", started}});
+    return started;
+}
+
+void HeadlessWindowSystem::play_wav(std::span<const std::uint8_t> wav, bool repeat) {
+    record(Json{{"effect", "play_wav"}, {"bytes", wav.size()}, {"repeat", repeat}});
+}
+
+void HeadlessWindowSystem::stop_sound() {
+    record(Json{{"effect", "stop_sound"}});
+}
+
+void HeadlessWindowSystem::run_process(std::string_view command_line, bool wait, std::int32_t show_mode) {
+    record(
+        Json{{"effect", "run"}, {"command", std::string(command_line)}, {"wait", wait}, {"show", show_mode}});
+}
+
+void HeadlessWindowSystem::enable_visual_styles() {
+    record(Json{{"effect", "visual_styles"}});
+}
+
+// --- Timers and the loop ---------------------------------------------------------------------------
+
+void HeadlessWindowSystem::start_timer(TimerKey key, std::uint32_t period_ms, bool on_second_boundary) {
+    timers_.start(key, period_ms, on_second_boundary, clock_.now());
+}
+
+void HeadlessWindowSystem::stop_timer(TimerKey key) {
+    timers_.stop(key);
+}
+
+void HeadlessWindowSystem::advance(std::int64_t ms) {
+    const std::int64_t target = clock_.now() + (ms > 0 ? ms : 0);
+    while (!ended_) {
+        auto due = timers_.pop_due(target);
+        if (!due) break;
+        // A nested wait inside a modal window may have moved the clock past this already.
+        if (due->at > clock_.now()) clock_.set(due->at);
+        if (runtime_ != nullptr) runtime_->timer_fired(due->key);
+    }
+    if (clock_.now() < target) clock_.set(target);
+}
+
+void HeadlessWindowSystem::set_clock(std::int64_t ms) {
+    timers_.clock_jumped(clock_.now(), ms);
+    clock_.set(ms);
+}
+
+void HeadlessWindowSystem::run_loop(const std::function<bool()>& done) {
+    while (!done()) {
+        if (source_ == nullptr || !source_->step()) return;
+    }
+}
+
+// --- The end ---------------------------------------------------------------------------------------
+
+void HeadlessWindowSystem::host_error(std::string_view what) {
+    record(Json{{"effect", "host_error"}, {"what", std::string(what)}});
+}
+
+void HeadlessWindowSystem::program_ended(int exit_code) {
+    ended_ = true;
+    timers_.stop_all();
+    record(Json{{"effect", "exit"}, {"code", exit_code}});
+}
+
+void HeadlessWindowSystem::fatal_error(std::uint32_t code) {
+    ended_ = true;
+    timers_.stop_all();
+    record(Json{{"effect", "fatal"}, {"code", code}});
+    throw ProgramAborted(code);
+}
+
+}  // namespace tockly::host::headless

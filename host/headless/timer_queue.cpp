@@ -1,0 +1,53 @@
+#include "host/headless/timer_queue.h"
+
+#include <algorithm>
+
+namespace tockly::host::headless {
+
+std::int64_t TimerQueue::next_boundary(std::int64_t after) {
+    std::int64_t second = after / 1000;
+    if (after % 1000 != 0 && after < 0) --second;  // floor
+    return (second + 1) * 1000;
+}
+
+void TimerQueue::start(TimerKey key, std::uint32_t period_ms, bool on_second_boundary, std::int64_t now) {
+    stop(key);
+    if (period_ms == 0) return;
+    Timer t;
+    t.key = key;
+    t.period = period_ms;
+    t.aligned = on_second_boundary;
+    t.due = on_second_boundary ? next_boundary(now) : now + period_ms;
+    t.order = next_order_++;
+    timers_.push_back(t);
+}
+
+void TimerQueue::stop(TimerKey key) {
+    std::erase_if(timers_, [&](const Timer& t) { return t.key == key; });
+}
+
+std::optional<TimerQueue::Due> TimerQueue::pop_due(std::int64_t until) {
+    auto best = timers_.end();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->due > until) continue;
+        if (best == timers_.end() || it->due < best->due || (it->due == best->due && it->order < best->order))
+            best = it;
+    }
+    if (best == timers_.end()) return std::nullopt;
+    Due due{best->key, best->due};
+    best->due = best->aligned ? next_boundary(best->due) : best->due + best->period;
+    best->order = next_order_++;
+    return due;
+}
+
+void TimerQueue::clock_jumped(std::int64_t from, std::int64_t to) {
+    for (auto& t : timers_) {
+        if (t.aligned) {
+            t.due = next_boundary(to);
+        } else {
+            t.due += to - from;
+        }
+    }
+}
+
+}  // namespace tockly::host::headless
