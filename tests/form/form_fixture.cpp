@@ -140,6 +140,42 @@ FormData small_form() {
     return FormData{{main, popup}};
 }
 
+FormData form_with_odd_values() {
+    FormData form = small_form();
+    auto& main = form.windows[0];
+    main.name = "w";
+    main.comment = "c";
+    UnitRecord& self = *main.units[0].unit();
+    self.zero_a[3] = 0x11;
+    self.comment = "note";
+    self.zero_b = 1;
+    self.zero_c = 2;
+    self.reserved_data = "abcdefg";
+    self.reserved_text = "x";
+    self.zero_d = 3;
+    self.zero_e = -4;
+    self.zero_f[19] = 0x22;
+    std::get<WindowBlob>(self.blob).reserved[18] = 0xDEADBEEF;
+    std::get<WindowBlob>(self.blob).tail = 7;
+    MenuItemRecord& top = *main.units[4].menu_item();
+    top.zero_a[0] = 1;
+    top.name = "n";
+    top.zero_tail[15] = 9;
+    auto* list = main.find_unit(kListId)->unit();
+    std::get<ListBoxBlob>(list->blob).item_area = {1,  2,  3,  4,  5,  6,  7,  8,  9,
+                                                   10, 11, 12, 13, 14, 15, 16, 17, 18};
+    auto* edit = main.find_unit(kEditAId)->unit();
+    std::get<EditBoxBlob>(edit->blob).reserved40 = 0xBEEF;
+    std::get<EditBoxBlob>(edit->blob).tail[1] = 5;
+    std::get<EditBoxBlob>(edit->blob).content =
+        "\x80\xFF\\x41 \xB0";  // no GBK character, and a lone lead byte
+    std::get<EditBoxBlob>(edit->blob).text_colour = Colour{0x12345678};
+    auto* combo = main.find_unit(kComboId)->unit();
+    std::get<ComboBoxBlob>(combo->blob).font->face_bytes[31] =
+        'x';  // a face with left-over bytes up to the end
+    return form;
+}
+
 std::uint32_t get32(std::span<const std::uint8_t> bytes, std::uint64_t at) {
     return get_u32(bytes, at);
 }

@@ -22,6 +22,9 @@ inline constexpr std::uint32_t kMenuTopId = 0x260100EF;
 inline constexpr std::uint32_t kMenuAboutId = 0x260100F0;
 
 FormData small_form();
+// The same, with odd values in reserved and zero fields, left-over list bytes and texts that
+// GBK does not decode.
+FormData form_with_odd_values();
 
 // Where the records of a written form lie, found by walking it by S (trusting the bytes).
 struct Layout {

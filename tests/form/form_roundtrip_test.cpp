@@ -24,33 +24,7 @@ TEST(FormRoundTrip, WriteThenReadGivesTheSameForm) {
 }
 
 TEST(FormRoundTrip, ReservedAndZeroFieldsWithOddValuesSurviveByteForByte) {
-    FormData form = small_form();
-    auto& main = form.windows[0];
-    main.name = "w";
-    main.comment = "c";
-    UnitRecord& self = *main.units[0].unit();
-    self.zero_a[3] = 0x11;
-    self.comment = "note";
-    self.zero_b = 1;
-    self.zero_c = 2;
-    self.reserved_data = "abcdefg";
-    self.reserved_text = "x";
-    self.zero_d = 3;
-    self.zero_e = -4;
-    self.zero_f[19] = 0x22;
-    std::get<WindowBlob>(self.blob).reserved[18] = 0xDEADBEEF;
-    std::get<WindowBlob>(self.blob).tail = 7;
-    MenuItemRecord& top = *main.units[4].menu_item();
-    top.zero_a[0] = 1;
-    top.name = "n";
-    top.zero_tail[15] = 9;
-    auto* list = main.find_unit(kListId)->unit();
-    std::get<ListBoxBlob>(list->blob).item_area = {1,  2,  3,  4,  5,  6,  7,  8,  9,
-                                                   10, 11, 12, 13, 14, 15, 16, 17, 18};
-    auto* edit = main.find_unit(kEditAId)->unit();
-    std::get<EditBoxBlob>(edit->blob).reserved40 = 0xBEEF;
-    std::get<EditBoxBlob>(edit->blob).tail[1] = 5;
-
+    const FormData form = form_with_odd_values();
     const auto bytes = write_form(form);
     const FormData back = read_ok(bytes);
     EXPECT_EQ(back, form);

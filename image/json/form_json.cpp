@@ -1,0 +1,587 @@
+#include "image/json/form_json.h"
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "image/form_fields.h"
+#include "image/form_writer.h"
+#include "image/json/gbk_text.h"
+#include "image/json/json_values.h"
+
+namespace tockly::image {
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+// --- to JSON ------------------------------------------------------------------------------------
+
+std::string colour_text(Colour c) {
+    if (c.is_none()) return "none";
+    if ((c.ref >> 24) != 0) return hex_word(c.ref);
+    static const char digits[] = "0123456789abcdef";
+    std::string out = "#";
+    for (std::uint8_t part : {c.red(), c.green(), c.blue()}) {
+        out.push_back(digits[part >> 4]);
+        out.push_back(digits[part & 0xF]);
+    }
+    return out;
+}
+
+json to_json_value(std::uint32_t v) {
+    return v;
+}
+json to_json_value(std::int32_t v) {
+    return v;
+}
+json to_json_value(std::uint16_t v) {
+    return v;
+}
+json to_json_value(Colour c) {
+    return colour_text(c);
+}
+json to_json_value(const std::string& text) {
+    return gbk_to_display(text);
+}
+
+json to_json_value(const std::vector<std::string>& texts) {
+    json out = json::array();
+    for (const auto& t : texts) out.push_back(gbk_to_display(t));
+    return out;
+}
+
+template <std::size_t N>
+json to_json_value(const std::array<std::uint32_t, N>& words) {
+    json out = json::array();
+    for (auto w : words) out.push_back(w);
+    return out;
+}
+
+template <std::size_t N>
+json to_json_value(const std::array<Colour, N>& colours) {
+    json out = json::array();
+    for (auto c : colours) out.push_back(colour_text(c));
+    return out;
+}
+
+template <std::size_t N>
+json to_json_value(const std::array<std::uint8_t, N>& bytes) {
+    return bytes_to_hex(bytes);
+}
+
+json to_json_value(const Font& font) {
+    if (!font) return nullptr;
+    const LogFont& f = *font;
+    json out;
+    out["face"] = gbk_to_display(f.face());
+    out["height"] = f.height;
+    out["width"] = f.width;
+    out["escapement"] = f.escapement;
+    out["orientation"] = f.orientation;
+    out["weight"] = f.weight;
+    out["italic"] = f.italic;
+    out["underline"] = f.underline;
+    out["strike_out"] = f.strike_out;
+    out["char_set"] = f.char_set;
+    out["out_precision"] = f.out_precision;
+    out["clip_precision"] = f.clip_precision;
+    out["quality"] = f.quality;
+    out["pitch_and_family"] = f.pitch_and_family;
+    LogFont plain = f;
+    plain.set_face(f.face());
+    if (plain.face_bytes != f.face_bytes) out["face_bytes"] = bytes_to_hex(f.face_bytes);
+    return out;
+}
+
+json blob_to_json(const PropertyBlob& blob) {
+    if (std::holds_alternative<EmptyBlob>(blob)) return nullptr;
+    json out = json::object();
+    std::visit(
+        [&](const auto& b) {
+            blob_fields([&](const char* name, const auto& v) { out[name] = to_json_value(v); }, b);
+        },
+        blob);
+    return out;
+}
+
+json flags_to_json(std::uint32_t flags) {
+    json out = json::array();
+    if (flags & form_format::flag_visible) out.push_back("visible");
+    if (flags & form_format::flag_disabled) out.push_back("disabled");
+    if (flags & form_format::flag_tab_stop) out.push_back("tab_stop");
+    return out;
+}
+
+bool all_zero(std::span<const std::uint8_t> bytes) {
+    for (auto b : bytes) {
+        if (b != 0) return false;
+    }
+    return true;
+}
+
+json unit_to_json(const FormUnit& unit) {
+    json out;
+    out["id"] = hex_word(unit.id);
+    out["type"] = std::string(unit_type_name(unit.type()));
+    if (const auto* m = unit.menu_item()) {
+        if (!all_zero(m->zero_a)) out["zero_a"] = bytes_to_hex(m->zero_a);
+        if (!m->name.empty()) out["name"] = gbk_to_display(m->name);
+        if (!m->comment.empty()) out["comment"] = gbk_to_display(m->comment);
+        if (m->zero_b != 0) out["zero_b"] = m->zero_b;
+        out["level"] = m->level;
+        out["state"] = m->state;
+        out["caption"] = gbk_to_display(m->caption);
+        if (m->handler < 0) {
+            out["handler"] = m->handler;
+        } else {
+            out["handler"] = hex_word(static_cast<std::uint32_t>(m->handler));
+        }
+        if (!all_zero(m->zero_tail)) out["zero_tail"] = bytes_to_hex(m->zero_tail);
+        return out;
+    }
+    const UnitRecord& r = *unit.unit();
+    out["name"] = gbk_to_display(r.name);
+    out["place"] = {
+        {"left", r.place.left}, {"top", r.place.top}, {"width", r.place.width}, {"height", r.place.height}};
+    out["flags"] = flags_to_json(r.flags);
+    if (r.parent != 0) out["parent"] = hex_word(r.parent);
+    if (!r.children.empty()) {
+        json children = json::array();
+        for (auto c : r.children) children.push_back(hex_word(c));
+        out["children"] = children;
+    }
+    if (!r.bindings.empty()) {
+        json bindings = json::array();
+        for (const auto& b : r.bindings)
+            bindings.push_back({{"event", b.event}, {"handler", hex_word(b.handler)}});
+        out["bindings"] = bindings;
+    }
+    out["blob"] = blob_to_json(r.blob);
+    // Fields that hold their usual values in practically every form are only listed when not.
+    const UnitRecord usual;
+    if (r.zero_a != usual.zero_a) out["zero_a"] = bytes_to_hex(r.zero_a);
+    if (!r.comment.empty()) out["comment"] = gbk_to_display(r.comment);
+    if (r.zero_b != 0) out["zero_b"] = r.zero_b;
+    if (r.zero_c != 0) out["zero_c"] = r.zero_c;
+    if (r.reserved_data != usual.reserved_data) {
+        out["reserved_data"] = bytes_to_hex(
+            std::span(reinterpret_cast<const std::uint8_t*>(r.reserved_data.data()), r.reserved_data.size()));
+    }
+    if (!r.reserved_text.empty()) out["reserved_text"] = gbk_to_display(r.reserved_text);
+    if (r.zero_d != 0) out["zero_d"] = r.zero_d;
+    if (r.zero_e != 0) out["zero_e"] = r.zero_e;
+    if (r.zero_f != usual.zero_f) out["zero_f"] = bytes_to_hex(r.zero_f);
+    return out;
+}
+
+// --- from JSON ----------------------------------------------------------------------------------
+
+std::string member(const std::string& path, std::string_view key) {
+    return path + "." + std::string(key);
+}
+
+Status read_value(const json& j, const std::string& path, std::uint32_t& out) {
+    auto v = json_u32(j, path);
+    if (!v) return v.error();
+    out = *v;
+    return Ok{};
+}
+
+Status read_value(const json& j, const std::string& path, std::int32_t& out) {
+    auto v = json_i32(j, path);
+    if (!v) return v.error();
+    out = *v;
+    return Ok{};
+}
+
+template <typename Small>
+Status read_small(const json& j, const std::string& path, Small& out) {
+    auto v = json_u32(j, path);
+    if (!v) return v.error();
+    if (*v > std::numeric_limits<Small>::max()) {
+        return json_error(path, "must lie in 0 .. " + std::to_string(std::numeric_limits<Small>::max()));
+    }
+    out = static_cast<Small>(*v);
+    return Ok{};
+}
+
+Status read_value(const json& j, const std::string& path, std::uint16_t& out) {
+    return read_small(j, path, out);
+}
+Status read_value(const json& j, const std::string& path, std::uint8_t& out) {
+    return read_small(j, path, out);
+}
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+Status read_value(const json& j, const std::string& path, Colour& out) {
+    if (j.is_string()) {
+        const auto& s = j.get_ref<const std::string&>();
+        if (s == "none") {
+            out = Colour::none();
+            return Ok{};
+        }
+        if (s.size() == 7 && s[0] == '#') {
+            std::uint32_t rgb[3];
+            for (int i = 0; i < 3; ++i) {
+                const int hi = hex_value(s[1 + 2 * i]), lo = hex_value(s[2 + 2 * i]);
+                if (hi < 0 || lo < 0)
+                    return json_error(path, "a colour is \"#rrggbb\", \"none\" or a 0x word");
+                rgb[i] = static_cast<std::uint32_t>(hi * 16 + lo);
+            }
+            out = Colour::rgb(static_cast<std::uint8_t>(rgb[0]), static_cast<std::uint8_t>(rgb[1]),
+                              static_cast<std::uint8_t>(rgb[2]));
+            return Ok{};
+        }
+    }
+    auto v = json_u32(j, path);
+    if (!v) return json_error(path, "a colour is \"#rrggbb\", \"none\" or a 0x word");
+    out = Colour{*v};
+    return Ok{};
+}
+
+Status read_value(const json& j, const std::string& path, std::string& out) {
+    auto v = json_text(j, path);
+    if (!v) return v.error();
+    out = std::move(*v);
+    return Ok{};
+}
+
+Status read_value(const json& j, const std::string& path, std::vector<std::string>& out) {
+    if (!j.is_array()) return json_error(path, "must be an array of texts");
+    out.assign(j.size(), std::string());
+    for (std::size_t i = 0; i < j.size(); ++i) {
+        Status s = read_value(j[i], path + "[" + std::to_string(i) + "]", out[i]);
+        if (!s) return s;
+    }
+    return Ok{};
+}
+
+template <typename T, std::size_t N>
+Status read_value(const json& j, const std::string& path, std::array<T, N>& out) {
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+        auto bytes = json_hex(j, path);
+        if (!bytes) return bytes.error();
+        if (bytes->size() != N) return json_error(path, "must hold exactly " + std::to_string(N) + " bytes");
+        std::copy(bytes->begin(), bytes->end(), out.begin());
+        return Ok{};
+    } else {
+        if (!j.is_array() || j.size() != N) {
+            return json_error(path, "must be an array of " + std::to_string(N) + " values");
+        }
+        for (std::size_t i = 0; i < N; ++i) {
+            Status s = read_value(j[i], path + "[" + std::to_string(i) + "]", out[i]);
+            if (!s) return s;
+        }
+        return Ok{};
+    }
+}
+
+Status read_value(const json& j, const std::string& path, Font& out);
+
+// Reads members of an object, each optional (a missing one keeps its value), and refuses members
+// that no read asked for.
+class ObjectReader {
+  public:
+    ObjectReader(const json& j, std::string path) : j_(j), path_(std::move(path)) {
+        if (!j_.is_object()) status_ = json_error(path_, "must be an object");
+    }
+
+    template <typename T>
+    void operator()(const char* key, T& out) {
+        known_.push_back(key);
+        if (!status_) return;
+        auto it = j_.find(key);
+        if (it == j_.end()) return;
+        status_ = read_value(*it, member(path_, key), out);
+    }
+
+    // Required member.
+    template <typename T>
+    void required(const char* key, T& out) {
+        if (status_ && !j_.contains(key)) status_ = json_error(member(path_, key), "is missing");
+        (*this)(key, out);
+    }
+
+    const json* find(const char* key) {
+        known_.push_back(key);
+        if (!status_) return nullptr;
+        auto it = j_.find(key);
+        return it == j_.end() ? nullptr : &*it;
+    }
+
+    void fail(Status s) {
+        if (status_ && !s) status_ = std::move(s);
+    }
+    bool ok() const { return status_.ok(); }
+    const std::string& path() const { return path_; }
+
+    Status finish() {
+        if (!status_) return status_;
+        for (const auto& [key, value] : j_.items()) {
+            bool allowed = false;
+            for (const auto& k : known_) allowed = allowed || k == key;
+            if (!allowed) return json_error(member(path_, key), "is not a known member");
+        }
+        return Ok{};
+    }
+
+  private:
+    const json& j_;
+    std::string path_;
+    std::vector<std::string> known_;
+    Status status_ = Ok{};
+};
+
+Status read_value(const json& j, const std::string& path, Font& out) {
+    if (j.is_null()) {
+        out.reset();
+        return Ok{};
+    }
+    LogFont f;
+    ObjectReader r(j, path);
+    std::string face;
+    r.required("face", face);
+    r("height", f.height);
+    r("width", f.width);
+    r("escapement", f.escapement);
+    r("orientation", f.orientation);
+    r("weight", f.weight);
+    r("italic", f.italic);
+    r("underline", f.underline);
+    r("strike_out", f.strike_out);
+    r("char_set", f.char_set);
+    r("out_precision", f.out_precision);
+    r("clip_precision", f.clip_precision);
+    r("quality", f.quality);
+    r("pitch_and_family", f.pitch_and_family);
+    if (r.ok() && face.size() >= form_format::logfont_face_size) {
+        return json_error(member(path, "face"), "a face name has at most 31 bytes");
+    }
+    f.set_face(face);
+    r("face_bytes", f.face_bytes);
+    Status s = r.finish();
+    if (!s) return s;
+    if (f.face() != face) return json_error(member(path, "face_bytes"), "does not begin with the face");
+    out = f;
+    return Ok{};
+}
+
+template <typename Blob>
+Result<PropertyBlob> read_blob_object(const json& j, const std::string& path) {
+    Blob b;
+    ObjectReader r(j, path);
+    blob_fields(r, b);
+    Status s = r.finish();
+    if (!s) return s.error();
+    return PropertyBlob(std::move(b));
+}
+
+Result<PropertyBlob> blob_from_json(const json& j, UnitType type, const std::string& path) {
+    if (j.is_null()) return PropertyBlob(EmptyBlob{});
+    switch (type) {
+        case UnitType::window:
+            return read_blob_object<WindowBlob>(j, path);
+        case UnitType::label:
+            return read_blob_object<LabelBlob>(j, path);
+        case UnitType::edit_box:
+            return read_blob_object<EditBoxBlob>(j, path);
+        case UnitType::group_box:
+            return read_blob_object<GroupBoxBlob>(j, path);
+        case UnitType::button:
+            return read_blob_object<ButtonBlob>(j, path);
+        case UnitType::check_box:
+            return read_blob_object<CheckBoxBlob>(j, path);
+        case UnitType::radio_button:
+            return read_blob_object<RadioButtonBlob>(j, path);
+        case UnitType::combo_box:
+            return read_blob_object<ComboBoxBlob>(j, path);
+        case UnitType::list_box:
+            return read_blob_object<ListBoxBlob>(j, path);
+        case UnitType::common_dialog:
+            return read_blob_object<CommonDialogBlob>(j, path);
+        case UnitType::timer:
+            return read_blob_object<TimerBlob>(j, path);
+        case UnitType::shape_box:
+        case UnitType::menu_item:
+            break;
+    }
+    return json_error(path, "this type has no blob layout: the blob must be null");
+}
+
+Status read_place(const json& j, const std::string& path, Place& out) {
+    ObjectReader r(j, path);
+    r.required("left", out.left);
+    r.required("top", out.top);
+    r.required("width", out.width);
+    r.required("height", out.height);
+    return r.finish();
+}
+
+Status read_flags(const json& j, const std::string& path, std::uint32_t& out) {
+    if (!j.is_array()) return json_error(path, "must be an array of \"visible\", \"disabled\", \"tab_stop\"");
+    out = 0;
+    for (std::size_t i = 0; i < j.size(); ++i) {
+        const std::string p = path + "[" + std::to_string(i) + "]";
+        if (!j[i].is_string()) return json_error(p, "must be a flag name");
+        const auto& name = j[i].get_ref<const std::string&>();
+        if (name == "visible") {
+            out |= form_format::flag_visible;
+        } else if (name == "disabled") {
+            out |= form_format::flag_disabled;
+        } else if (name == "tab_stop") {
+            out |= form_format::flag_tab_stop;
+        } else {
+            return json_error(p, "unknown flag \"" + name + "\"");
+        }
+    }
+    return Ok{};
+}
+
+Status read_ids(const json& j, const std::string& path, std::vector<std::uint32_t>& out) {
+    if (!j.is_array()) return json_error(path, "must be an array of identifiers");
+    out.assign(j.size(), 0);
+    for (std::size_t i = 0; i < j.size(); ++i) {
+        Status s = read_value(j[i], path + "[" + std::to_string(i) + "]", out[i]);
+        if (!s) return s;
+    }
+    return Ok{};
+}
+
+Status read_bindings(const json& j, const std::string& path, std::vector<EventBinding>& out) {
+    if (!j.is_array()) return json_error(path, "must be an array of {event, handler}");
+    out.assign(j.size(), EventBinding{});
+    for (std::size_t i = 0; i < j.size(); ++i) {
+        ObjectReader r(j[i], path + "[" + std::to_string(i) + "]");
+        r.required("event", out[i].event);
+        r.required("handler", out[i].handler);
+        Status s = r.finish();
+        if (!s) return s;
+    }
+    return Ok{};
+}
+
+Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
+    ObjectReader r(j, path);
+    FormUnit unit;
+    r.required("id", unit.id);
+    std::string type_name;
+    if (const json* t = r.find("type")) {
+        if (t->is_string()) type_name = t->get<std::string>();
+    }
+    const auto type = unit_type_from_name(type_name);
+    if (r.ok() && !type) return json_error(member(path, "type"), "missing or not a known unit type");
+    if (!r.ok()) return r.finish().error();
+
+    if (*type == UnitType::menu_item) {
+        MenuItemRecord m;
+        r("zero_a", m.zero_a);
+        r("name", m.name);
+        r("comment", m.comment);
+        r("zero_b", m.zero_b);
+        r("level", m.level);
+        r("state", m.state);
+        r("caption", m.caption);
+        r("handler", m.handler);
+        r("zero_tail", m.zero_tail);
+        Status s = r.finish();
+        if (!s) return s.error();
+        unit.record = std::move(m);
+        return unit;
+    }
+
+    UnitRecord u;
+    u.type = *type;
+    r("name", u.name);
+    if (const json* p = r.find("place")) r.fail(read_place(*p, member(path, "place"), u.place));
+    if (const json* f = r.find("flags")) r.fail(read_flags(*f, member(path, "flags"), u.flags));
+    r("parent", u.parent);
+    if (const json* c = r.find("children")) r.fail(read_ids(*c, member(path, "children"), u.children));
+    if (const json* b = r.find("bindings")) r.fail(read_bindings(*b, member(path, "bindings"), u.bindings));
+    if (const json* b = r.find("blob")) {
+        auto blob = blob_from_json(*b, u.type, member(path, "blob"));
+        if (!blob) return blob.error();
+        u.blob = std::move(*blob);
+    }
+    r("zero_a", u.zero_a);
+    r("comment", u.comment);
+    r("zero_b", u.zero_b);
+    r("zero_c", u.zero_c);
+    if (const json* d = r.find("reserved_data")) {
+        auto bytes = json_hex(*d, member(path, "reserved_data"));
+        if (!bytes) return bytes.error();
+        u.reserved_data.assign(bytes->begin(), bytes->end());
+    }
+    r("reserved_text", u.reserved_text);
+    r("zero_d", u.zero_d);
+    r("zero_e", u.zero_e);
+    r("zero_f", u.zero_f);
+    Status s = r.finish();
+    if (!s) return s.error();
+    unit.record = std::move(u);
+    return unit;
+}
+
+Result<FormWindow> window_from_json(const json& j, const std::string& path) {
+    ObjectReader r(j, path);
+    FormWindow w;
+    r.required("id", w.id);
+    r("class_id", w.class_id);
+    r("header_word", w.header_word);
+    r("record_word", w.record_word);
+    r("name", w.name);
+    r("comment", w.comment);
+    const json* units = r.find("units");
+    Status s = r.finish();
+    if (!s) return s.error();
+    if (!units || !units->is_array()) return json_error(member(path, "units"), "must be an array of units");
+    for (std::size_t i = 0; i < units->size(); ++i) {
+        auto u = unit_from_json((*units)[i], member(path, "units") + "[" + std::to_string(i) + "]");
+        if (!u) return u.error();
+        w.units.push_back(std::move(*u));
+    }
+    return w;
+}
+
+}  // namespace
+
+json form_to_json(const FormData& form) {
+    json windows = json::array();
+    for (const auto& w : form.windows) {
+        json out;
+        out["id"] = hex_word(w.id);
+        out["class_id"] = hex_word(w.class_id);
+        out["header_word"] = hex_word(w.header_word);
+        out["record_word"] = hex_word(w.record_word);
+        if (!w.name.empty()) out["name"] = gbk_to_display(w.name);
+        if (!w.comment.empty()) out["comment"] = gbk_to_display(w.comment);
+        json units = json::array();
+        for (const auto& u : w.units) units.push_back(unit_to_json(u));
+        out["units"] = units;
+        windows.push_back(out);
+    }
+    return json{{"windows", windows}};
+}
+
+Result<FormData> form_from_json(const json& j) {
+    if (auto s = json_only_keys(j, "", {"windows"}); !s) return s.error();
+    auto windows = json_member(j, "windows", "");
+    if (!windows) return windows.error();
+    if (!(*windows)->is_array()) return json_error("windows", "must be an array of windows");
+    FormData form;
+    for (std::size_t k = 0; k < (*windows)->size(); ++k) {
+        auto w = window_from_json((**windows)[k], "windows[" + std::to_string(k) + "]");
+        if (!w) return w.error();
+        form.windows.push_back(std::move(*w));
+    }
+    if (auto s = validate_form(form); !s) return s.error();
+    return form;
+}
+
+}  // namespace tockly::image
