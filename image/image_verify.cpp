@@ -1,0 +1,293 @@
+#include "image/image_verify.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+#include "image/byte_writer.h"
+#include "image/form_reader.h"
+#include "image/relocation.h"
+#include "image/unit_id.h"
+
+namespace tockly::image {
+
+namespace cf = container_format;
+
+namespace {
+
+std::string hex(std::uint64_t v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+bool all_of_chars(const std::string& s, bool (*pred)(char)) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), pred);
+}
+
+bool is_hex_char(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool is_digit_char(char c) {
+    return c >= '0' && c <= '9';
+}
+
+class Verifier {
+  public:
+    explicit Verifier(const Image& image) : image_(image) {}
+
+    std::vector<std::string> run() {
+        auto layout = compute_layout(image_);
+        if (!layout) {
+            problem(layout.error().field + ": " + layout.error().reason);
+            return problems_;
+        }
+        layout_ = std::move(*layout);
+        check_header();
+        check_libraries();
+        check_segments();
+        code_ = image_.find(cf::code_name);
+        check_code_relocations();
+        check_reloc1();
+        check_form();
+        check_overlaps();
+        return problems_;
+    }
+
+  private:
+    void problem(std::string text) { problems_.push_back(std::move(text)); }
+
+    const SegmentPlace& place_of(const Segment* seg) const {
+        return layout_.segments[static_cast<std::size_t>(seg - image_.segments.data())];
+    }
+
+    std::uint64_t code_size() const { return code_ && code_->data ? code_->data->size() : 0; }
+
+    bool fits_in_code(std::uint64_t position) const {
+        return position <= code_size() && code_size() - position >= 4;
+    }
+
+    void check_header() {
+        const auto& h = image_.header;
+        if (h.first_segment != layout_.library_end) {
+            problem("header.first_segment: " + hex(h.first_segment) + " is not the first segment header (" +
+                    hex(layout_.library_end) + ")");
+        }
+        if (h.library_end != layout_.library_end) {
+            problem("header.library_end: " + hex(h.library_end) + " is not where the library table ends (" +
+                    hex(layout_.library_end) + ")");
+        }
+        for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
+            const char* name = cf::table_segment_names[t];
+            const Segment* seg = image_.find(name);
+            std::uint64_t want = seg ? place_of(seg).header_offset : cf::none;
+            if (h.segment_table[t] != want) {
+                problem(std::string("header.") + name + "_segment: " + hex(h.segment_table[t]) +
+                        (seg ? " is not the " + std::string(name) + " segment header (" + hex(want) + ")"
+                             : " but the image has no " + std::string(name) + " segment"));
+            }
+        }
+        const Segment* code = image_.find(cf::code_name);
+        if (code == nullptr || !code->data) {
+            problem("header.entry: the image has no stored code segment");
+        } else {
+            std::uint64_t begin = place_of(code).data_offset;
+            std::uint64_t end = begin + code->data->size();
+            if (h.entry < begin || h.entry >= end) {
+                problem("header.entry: " + hex(h.entry) + " lies outside the code segment's data (" +
+                        hex(begin) + " to " + hex(end) + ")");
+            }
+        }
+    }
+
+    void check_libraries() {
+        for (std::size_t i = 0; i < image_.libraries.size(); ++i) {
+            const auto& row = image_.libraries[i];
+            std::string where = "library[" + std::to_string(i) + "]";
+            if (row.identifier.size() != cf::library_identifier_digits ||
+                !all_of_chars(row.identifier, is_hex_char)) {
+                problem(where + ".identifier: not 32 hexadecimal digits");
+            }
+            if (!all_of_chars(row.major_version, is_digit_char))
+                problem(where + ".major_version: not a decimal number");
+            if (!all_of_chars(row.minor_version, is_digit_char))
+                problem(where + ".minor_version: not a decimal number");
+            if (row.file_name.empty()) problem(where + ".file_name: empty");
+        }
+    }
+
+    void check_segments() {
+        std::set<std::string> seen;
+        for (const auto& seg : image_.segments) {
+            std::string where = "segment '" + seg.name + "'";
+            if (!seen.insert(seg.name).second)
+                problem(where + ": appears more than once; only the first is used");
+            if ((seg.flags & cf::flag_present) == 0)
+                problem(where + ".flags: " + hex(seg.flags) + " lacks 0x01");
+            if (seg.memory_size < seg.stored_size()) {
+                problem(where + ".memory_size: " + hex(seg.memory_size) +
+                        " is smaller than the stored data (" + hex(seg.stored_size()) + ")");
+            }
+            if (!seg.relocations.empty() && &seg != image_.find(cf::code_name)) {
+                problem(where + ": only the code segment has relocation entries");
+            }
+        }
+        for (const char* name : {cf::const_name, cf::form_name, cf::code_name, cf::var_name}) {
+            if (image_.find(name) == nullptr) problem(std::string("segment '") + name + "': missing");
+        }
+    }
+
+    void check_code_relocations() {
+        if (code_ == nullptr) return;
+        const Segment* cst = image_.find(cf::const_name);
+        const Segment* var = image_.find(cf::var_name);
+        for (std::size_t i = 0; i < code_->relocations.size(); ++i) {
+            std::uint32_t entry = code_->relocations[i];
+            std::string where = "code.relocation[" + std::to_string(i) + "]";
+            auto r = decode_relocation(entry);
+            if (!r) {
+                problem(where + ": kind " + std::to_string(entry & 7) + " is not defined (0 to 3)");
+                continue;
+            }
+            if (!fits_in_code(r->position)) {
+                problem(where + ": position " + hex(r->position) +
+                        " leaves no room for 4 bytes in the code (" + hex(code_size()) + " bytes)");
+                continue;
+            }
+            patched_.push_back({r->position, where});
+            std::uint32_t value = get_u32(*code_->data, r->position);
+            std::uint64_t limit = 0;
+            const char* target = nullptr;
+            switch (r->kind) {
+                case RelocationKind::helper_slot:
+                    continue;
+                case RelocationKind::constant:
+                    limit = cst ? cst->stored_size() : 0;
+                    target = "const data";
+                    break;
+                case RelocationKind::global:
+                    limit = var ? var->memory_size : 0;
+                    target = "var memory";
+                    break;
+                case RelocationKind::code:
+                    limit = code_size();
+                    target = "code";
+                    break;
+            }
+            if (value >= limit) {
+                problem(where + ": value " + hex(value) + " at " + hex(r->position) + " lies outside the " +
+                        target + " (" + hex(limit) + " bytes)");
+            }
+        }
+    }
+
+    void check_reloc1() {
+        const Segment* seg = image_.find(cf::reloc1_name);
+        if (seg == nullptr) return;
+        if (!seg->data) {
+            problem("segment '@reloc1': stores nothing");
+            return;
+        }
+        auto lists = read_reloc1(*seg->data, place_of(seg).data_offset);
+        if (!lists) {
+            problem("@reloc1: " + lists.error().message());
+            return;
+        }
+        reloc1_ = std::move(*lists);
+        for (std::size_t l = 0; l < reloc1_list_count; ++l) {
+            const auto& list = reloc1_.lists[l];
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                std::string where = "@reloc1.list" + std::to_string(l + 1) + "[" + std::to_string(i) + "]";
+                if (i > 0 && list[i] <= list[i - 1])
+                    problem(where + ": positions are not in ascending order");
+                if (!fits_in_code(list[i])) {
+                    problem(where + ": position " + hex(list[i]) +
+                            " leaves no room for 4 bytes in the code (" + hex(code_size()) + " bytes)");
+                    continue;
+                }
+                patched_.push_back({list[i], where});
+                std::uint32_t value = get_u32(*code_->data, list[i]);
+                if (l == static_cast<std::size_t>(Reloc1List::library_numbers) &&
+                    value >= image_.libraries.size()) {
+                    problem(where + ": library number " + std::to_string(value) +
+                            " has no row in the library table");
+                }
+                if (l == static_cast<std::size_t>(Reloc1List::type_words) && !is_unit_type_word(value)) {
+                    problem(where + ": " + hex(value) + " is not a unit type word");
+                }
+                if (l == static_cast<std::size_t>(Reloc1List::unit_ids)) unit_refs_.push_back({value, where});
+            }
+        }
+    }
+
+    void check_form() {
+        const Segment* seg = image_.find(cf::form_name);
+        if (seg == nullptr || !seg->data) return;
+        auto form = read_form(*seg->data, place_of(seg).data_offset);
+        if (!form) {
+            problem("form: " + form.error().message());
+            return;
+        }
+        std::set<std::uint32_t> defined;
+        std::uint32_t highest = 0;
+        auto note_id = [&](std::uint32_t id) {
+            defined.insert(id);
+            highest = std::max(highest, unit_id_counter_bits(id));
+        };
+        auto check_handler = [&](std::uint64_t offset, const std::string& where) {
+            if (offset >= code_size()) {
+                problem(where + ": handler " + hex(offset) + " lies outside the code (" + hex(code_size()) +
+                        " bytes)");
+            }
+        };
+        for (const auto& window : form->windows) {
+            note_id(window.id);
+            highest = std::max(highest, unit_id_counter_bits(window.class_id));
+            for (const auto& unit : window.units) {
+                note_id(unit.id);
+                std::string where = "form window " + hex(window.id) + " unit " + hex(unit.id);
+                if (const auto* u = unit.unit()) {
+                    for (const auto& b : u->bindings)
+                        check_handler(b.handler, where + " event " + std::to_string(b.event));
+                } else if (const auto* m = unit.menu_item()) {
+                    if (auto h = m->selection_handler()) check_handler(*h, where + " selection");
+                }
+            }
+        }
+        if (image_.header.id_counter < highest) {
+            problem("header.id_counter: " + hex(image_.header.id_counter) +
+                    " is below the highest identifier's " + hex(highest));
+        }
+        for (const auto& [id, where] : unit_refs_) {
+            if (!defined.count(id))
+                problem(where + ": identifier " + hex(id) + " is not defined in the form");
+        }
+    }
+
+    void check_overlaps() {
+        std::sort(patched_.begin(), patched_.end());
+        for (std::size_t i = 1; i < patched_.size(); ++i) {
+            if (patched_[i].first - patched_[i - 1].first < 4) {
+                problem(patched_[i].second + ": position " + hex(patched_[i].first) + " overlaps " +
+                        patched_[i - 1].second + " at " + hex(patched_[i - 1].first));
+            }
+        }
+    }
+
+    const Image& image_;
+    ImageLayout layout_;
+    const Segment* code_ = nullptr;
+    Reloc1Lists reloc1_;
+    std::vector<std::pair<std::uint32_t, std::string>> patched_;
+    std::vector<std::pair<std::uint32_t, std::string>> unit_refs_;
+    std::vector<std::string> problems_;
+};
+
+}  // namespace
+
+std::vector<std::string> verify_image(const Image& image) {
+    return Verifier(image).run();
+}
+
+}  // namespace tockly::image

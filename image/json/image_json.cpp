@@ -1,0 +1,374 @@
+#include "image/json/image_json.h"
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "image/byte_writer.h"
+#include "image/json/form_segment_json.h"
+#include "image/json/gbk_text.h"
+#include "image/json/json_values.h"
+#include "image/relocation.h"
+
+namespace tockly::image {
+
+namespace cf = container_format;
+using json = nlohmann::ordered_json;
+
+namespace {
+
+const char* const table_keys[cf::segment_table_count] = {"const", "form", "help", "code", "var"};
+
+bool is_auto(const json& j) {
+    return j.is_string() && j.get<std::string>() == "auto";
+}
+
+// A relocation entry as "kind:position", the kind by name ("kind4" to "kind7" for the undefined
+// ones, kept so that any entry round-trips) and the position in hex.
+const char* const relocation_kind_names[8] = {"helper", "const", "var",   "code",
+                                              "kind4",  "kind5", "kind6", "kind7"};
+
+std::string relocation_to_json(std::uint32_t entry) {
+    return std::string(relocation_kind_names[entry & 7]) + ":" + hex_word(entry >> 3);
+}
+
+Result<std::uint32_t> relocation_from_json(const json& j, const std::string& path) {
+    if (!j.is_string()) return json_error(path, "must be a \"kind:position\" string");
+    const auto& s = j.get_ref<const std::string&>();
+    auto colon = s.find(':');
+    if (colon == std::string::npos) return json_error(path, "must be a \"kind:position\" string");
+    std::uint32_t kind = 8;
+    for (std::uint32_t k = 0; k < 8; ++k) {
+        if (s.compare(0, colon, relocation_kind_names[k]) == 0 &&
+            colon == std::string(relocation_kind_names[k]).size()) {
+            kind = k;
+        }
+    }
+    if (kind == 8) return json_error(path, "unknown relocation kind '" + s.substr(0, colon) + "'");
+    auto position = json_u32(json(s.substr(colon + 1)), path);
+    if (!position) return position.error();
+    if (*position > relocation_max_position) return json_error(path, "position needs more than 29 bits");
+    return *position << 3 | kind;
+}
+
+json segment_payload_to_json(const Segment& seg, std::uint64_t data_offset, json& out) {
+    if (!seg.data) {
+        out["data"] = nullptr;
+        return out;
+    }
+    const auto& data = *seg.data;
+    if (seg.name == cf::form_name) {
+        if (auto form = form_data_to_json(data, data_offset)) {
+            out["form"] = std::move(*form);
+            return out;
+        }
+    }
+    if (seg.name == cf::reloc1_name) {
+        if (auto lists = read_reloc1(data, data_offset)) {
+            json arr = json::array();
+            for (const auto& list : lists->lists) arr.push_back(list);
+            out["lists"] = std::move(arr);
+            return out;
+        }
+    }
+    out["data"] = bytes_to_hex(data);
+    return out;
+}
+
+Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const std::string& path) {
+    if (!items.is_array()) return json_error(path, "must be an array of constants");
+    std::vector<std::uint8_t> pool;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string p = path + "[" + std::to_string(i) + "]";
+        const json& item = items[i];
+        if (!item.is_object() || item.size() != 1) {
+            return json_error(p, "a constant is an object with one member: text, double, byte_set or array");
+        }
+        const auto& [key, value] = *item.items().begin();
+        if (key == "text") {
+            auto text = json_text(value, p + ".text");
+            if (!text) return text.error();
+            if (text->find('\0') != std::string::npos)
+                return json_error(p + ".text", "a text holds no zero byte");
+            put_text(pool, *text);
+            pool.push_back(0);
+        } else if (key == "double") {
+            if (!value.is_number()) return json_error(p + ".double", "must be a number");
+            put_f64(pool, value.get<double>());
+        } else if (key == "byte_set") {
+            auto bytes = json_hex(value, p + ".byte_set");
+            if (!bytes) return bytes.error();
+            put_u32(pool, 1);
+            put_u32(pool, static_cast<std::uint32_t>(bytes->size()));
+            put_bytes(pool, *bytes);
+        } else if (key == "array") {
+            if (!value.is_array()) return json_error(p + ".array", "must be an array of dimension sizes");
+            put_u32(pool, static_cast<std::uint32_t>(value.size()));
+            for (std::size_t d = 0; d < value.size(); ++d) {
+                auto size = json_u32(value[d], p + ".array[" + std::to_string(d) + "]");
+                if (!size) return size.error();
+                put_u32(pool, *size);
+            }
+        } else {
+            return json_error(p + "." + key, "unknown kind of constant");
+        }
+    }
+    return pool;
+}
+
+Result<Segment> segment_from_json(const json& j, const std::string& path) {
+    auto known = json_only_keys(
+        j, path,
+        {"name", "flags", "memory_size", "reserved", "relocations", "data", "items", "form", "lists"});
+    if (!known) return known.error();
+    Segment seg;
+    auto name = json_member(j, "name", path);
+    if (!name) return name.error();
+    if (!(*name)->is_string()) return json_error(path + ".name", "must be a string");
+    seg.name = (*name)->get<std::string>();
+
+    auto flags = json_member_u32(j, "flags", path);
+    if (!flags) return flags.error();
+    seg.flags = *flags;
+    if (j.contains("reserved")) {
+        auto r = json_u32(j["reserved"], path + ".reserved");
+        if (!r) return r.error();
+        seg.reserved = *r;
+    }
+    if (j.contains("relocations")) {
+        const json& rel = j["relocations"];
+        const std::string rp = path + ".relocations";
+        if (!rel.is_array()) return json_error(rp, "must be an array of \"kind:position\" strings");
+        for (std::size_t i = 0; i < rel.size(); ++i) {
+            auto entry = relocation_from_json(rel[i], rp + "[" + std::to_string(i) + "]");
+            if (!entry) return entry.error();
+            seg.relocations.push_back(*entry);
+        }
+    }
+
+    int payloads = 0;
+    for (const char* key : {"data", "items", "form", "lists"}) payloads += j.contains(key) ? 1 : 0;
+    if (payloads != 1) return json_error(path, "give exactly one of data, items, form or lists");
+    if (j.contains("data")) {
+        if (!j["data"].is_null()) {
+            auto bytes = json_hex(j["data"], path + ".data");
+            if (!bytes) return bytes.error();
+            seg.data = std::move(*bytes);
+        }
+    } else if (j.contains("items")) {
+        auto pool = const_items_from_json(j["items"], path + ".items");
+        if (!pool) return pool.error();
+        seg.data = std::move(*pool);
+    } else if (j.contains("form")) {
+        auto form = form_data_from_json(j["form"]);
+        if (!form) {
+            Error e = form.error();
+            e.field = path + ".form." + e.field;
+            return e;
+        }
+        seg.data = std::move(*form);
+    } else {
+        const json& lists = j["lists"];
+        const std::string lp = path + ".lists";
+        if (!lists.is_array() || lists.size() != reloc1_list_count)
+            return json_error(lp, "must be an array of four lists");
+        Reloc1Lists out;
+        for (std::size_t l = 0; l < reloc1_list_count; ++l) {
+            const std::string p = lp + "[" + std::to_string(l) + "]";
+            if (!lists[l].is_array()) return json_error(p, "must be an array of positions");
+            for (std::size_t i = 0; i < lists[l].size(); ++i) {
+                auto v = json_u32(lists[l][i], p + "[" + std::to_string(i) + "]");
+                if (!v) return v.error();
+                out.lists[l].push_back(*v);
+            }
+        }
+        seg.data = write_reloc1(out);
+    }
+    if (seg.data && seg.data->size() >= cf::none)
+        return json_error(path, "stored data too large for the format");
+
+    auto memory = json_member(j, "memory_size", path);
+    if (!memory) return memory.error();
+    if ((*memory)->is_string() && (*memory)->get<std::string>() == "auto") {
+        seg.memory_size = static_cast<std::uint32_t>(seg.stored_size());
+    } else {
+        auto m = json_u32(**memory, path + ".memory_size");
+        if (!m) return m.error();
+        seg.memory_size = *m;
+    }
+    return seg;
+}
+
+}  // namespace
+
+json image_to_json(const Image& image) {
+    const auto& h = image.header;
+    json out;
+    json header;
+    header["reserved"] = bytes_to_hex(h.reserved);
+    header["first_segment"] = hex_word(h.first_segment);
+    header["word_28"] = hex_word(h.word_28);
+    header["word_2c"] = hex_word(h.word_2c);
+    header["reserved_30"] = hex_word(h.reserved_30);
+    header["id_counter"] = hex_word(h.id_counter);
+    header["reserved_38"] = hex_word(h.reserved_38);
+    header["entry"] = hex_word(h.entry);
+    json table;
+    for (std::size_t t = 0; t < cf::segment_table_count; ++t)
+        table[table_keys[t]] = hex_word(h.segment_table[t]);
+    header["segment_table"] = std::move(table);
+    header["library_end"] = hex_word(h.library_end);
+    out["header"] = std::move(header);
+
+    json libs = json::array();
+    for (const auto& row : image.libraries) {
+        json r;
+        r["file"] = gbk_to_display(row.file_name);
+        r["identifier"] = gbk_to_display(row.identifier);
+        r["major"] = gbk_to_display(row.major_version);
+        r["minor"] = gbk_to_display(row.minor_version);
+        r["name"] = gbk_to_display(row.display_name);
+        libs.push_back(std::move(r));
+    }
+    out["libraries"] = std::move(libs);
+
+    auto layout = compute_layout(image);
+    json segs = json::array();
+    for (std::size_t i = 0; i < image.segments.size(); ++i) {
+        const auto& seg = image.segments[i];
+        json s;
+        s["name"] = seg.name;
+        s["flags"] = hex_word(seg.flags);
+        s["memory_size"] = seg.memory_size;
+        if (seg.reserved != 0) s["reserved"] = hex_word(seg.reserved);
+        if (!seg.relocations.empty()) {
+            json rel = json::array();
+            for (std::uint32_t e : seg.relocations) rel.push_back(relocation_to_json(e));
+            s["relocations"] = std::move(rel);
+        }
+        std::uint64_t data_offset = layout ? layout->segments[i].data_offset : 0;
+        segment_payload_to_json(seg, data_offset, s);
+        segs.push_back(std::move(s));
+    }
+    out["segments"] = std::move(segs);
+    return out;
+}
+
+Result<Image> image_from_json(const json& j) {
+    if (!j.is_object()) return json_error("", "an image is a JSON object");
+    auto known = json_only_keys(j, "", {"header", "libraries", "segments"});
+    if (!known) return known.error();
+    Image image;
+    auto& h = image.header;
+
+    auto header = json_member(j, "header", "");
+    if (!header) return header.error();
+    const json& hj = **header;
+    known = json_only_keys(hj, "header",
+                           {"reserved", "first_segment", "word_28", "word_2c", "reserved_30", "id_counter",
+                            "reserved_38", "entry", "segment_table", "library_end"});
+    if (!known) return known.error();
+    if (hj.contains("reserved")) {
+        auto r = json_hex(hj["reserved"], "header.reserved");
+        if (!r) return r.error();
+        if (r->size() != cf::reserved_size)
+            return json_error("header.reserved", "must hold exactly 34 bytes");
+        std::copy(r->begin(), r->end(), h.reserved.begin());
+    }
+    // Words that default to the usual values when absent.
+    struct Plain {
+        const char* key;
+        std::uint32_t* target;
+    };
+    for (const Plain& w :
+         {Plain{"word_28", &h.word_28}, Plain{"word_2c", &h.word_2c}, Plain{"reserved_30", &h.reserved_30},
+          Plain{"id_counter", &h.id_counter}, Plain{"reserved_38", &h.reserved_38}}) {
+        if (!hj.contains(w.key)) continue;
+        auto v = json_u32(hj[w.key], std::string("header.") + w.key);
+        if (!v) return v.error();
+        *w.target = *v;
+    }
+
+    auto libs = json_member(j, "libraries", "");
+    if (!libs) return libs.error();
+    if (!(*libs)->is_array()) return json_error("libraries", "must be an array");
+    for (std::size_t i = 0; i < (*libs)->size(); ++i) {
+        const json& r = (**libs)[i];
+        const std::string p = "libraries[" + std::to_string(i) + "]";
+        if (!r.is_object()) return json_error(p, "must be an object");
+        known = json_only_keys(r, p, {"file", "identifier", "major", "minor", "name"});
+        if (!known) return known.error();
+        LibraryRow row;
+        for (auto [key, target] :
+             {std::pair{"file", &row.file_name}, std::pair{"identifier", &row.identifier},
+              std::pair{"major", &row.major_version}, std::pair{"minor", &row.minor_version},
+              std::pair{"name", &row.display_name}}) {
+            auto m = json_member(r, key, p);
+            if (!m) return m.error();
+            auto text = json_text(**m, p + "." + key);
+            if (!text) return text.error();
+            *target = std::move(*text);
+        }
+        image.libraries.push_back(std::move(row));
+    }
+
+    auto segs = json_member(j, "segments", "");
+    if (!segs) return segs.error();
+    if (!(*segs)->is_array() || (*segs)->empty()) return json_error("segments", "must be a non-empty array");
+    for (std::size_t i = 0; i < (*segs)->size(); ++i) {
+        const std::string p = "segments[" + std::to_string(i) + "]";
+        if (!(**segs)[i].is_object()) return json_error(p, "must be an object");
+        auto seg = segment_from_json((**segs)[i], p);
+        if (!seg) return seg.error();
+        image.segments.push_back(std::move(*seg));
+    }
+
+    // The words that point into the chain: as given, or "auto" (the default) from the chain.
+    std::optional<std::uint32_t> entry_in_code;
+    auto entry = json_member(hj, "entry", "header");
+    if (!entry) return entry.error();
+    if ((*entry)->is_object()) {
+        known = json_only_keys(**entry, "header.entry", {"in_code"});
+        if (!known) return known.error();
+        auto in_code = json_member(**entry, "in_code", "header.entry");
+        if (!in_code) return in_code.error();
+        auto v = json_u32(**in_code, "header.entry.in_code");
+        if (!v) return v.error();
+        entry_in_code = *v;
+    } else {
+        auto v = json_u32(**entry, "header.entry");
+        if (!v) return v.error();
+        h.entry = *v;
+    }
+    auto laid = finalize_layout(image, entry_in_code);
+    if (!laid) {
+        Error e = laid.error();
+        if (e.field == "header.entry") e.field = "header.entry.in_code";
+        return e;
+    }
+    if (hj.contains("first_segment") && !is_auto(hj["first_segment"])) {
+        auto v = json_u32(hj["first_segment"], "header.first_segment");
+        if (!v) return v.error();
+        h.first_segment = *v;
+    }
+    if (hj.contains("library_end") && !is_auto(hj["library_end"])) {
+        auto v = json_u32(hj["library_end"], "header.library_end");
+        if (!v) return v.error();
+        h.library_end = *v;
+    }
+    if (hj.contains("segment_table") && !is_auto(hj["segment_table"])) {
+        const json& t = hj["segment_table"];
+        if (!t.is_object()) return json_error("header.segment_table", "must be an object or \"auto\"");
+        known = json_only_keys(t, "header.segment_table", {"const", "form", "help", "code", "var"});
+        if (!known) return known.error();
+        for (std::size_t k = 0; k < cf::segment_table_count; ++k) {
+            if (!t.contains(table_keys[k]) || is_auto(t[table_keys[k]])) continue;
+            auto v = json_u32(t[table_keys[k]], std::string("header.segment_table.") + table_keys[k]);
+            if (!v) return v.error();
+            h.segment_table[k] = *v;
+        }
+    }
+    return image;
+}
+
+}  // namespace tockly::image
