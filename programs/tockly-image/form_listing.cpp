@@ -1,11 +1,7 @@
 #include "programs/tockly-image/form_listing.h"
 
-#include "image/form_reader.h"
-
-#if __has_include("image/form_dump.h")
 #include "image/form_dump.h"
-#define TOCKLY_HAVE_FORM_DUMP 1
-#endif
+#include "image/form_reader.h"
 
 namespace tockly::tool {
 
@@ -15,13 +11,7 @@ void list_form(std::ostream& os, std::span<const std::uint8_t> data, std::uint64
         os << "    form data does not decode: " << form.error().message() << "\n";
         return;
     }
-#ifdef TOCKLY_HAVE_FORM_DUMP
     image::dump_form(os, *form);
-#else
-    os << "    " << form->windows.size() << " windows\n";
-    for (const auto& w : form->windows)
-        os << "      window " << std::hex << w.id << std::dec << ": " << w.units.size() << " units\n";
-#endif
 }
 
 }  // namespace tockly::tool
