@@ -35,6 +35,7 @@ mkdir -p "$work"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() { timeout 20 wineserver -k >/dev/null 2>&1; }
 trap cleanup EXIT
+trap "exit 1" TERM INT
 
 if ! timeout 150 wine wineboot -i >/dev/null 2>&1; then
   echo "FAIL: wineboot could not set up a prefix"
