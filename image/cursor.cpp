@@ -5,14 +5,15 @@
 namespace tockly::image {
 
 Error ReadCursor::past_end(std::string_view field, std::uint64_t wanted) const {
-    return make_error(std::string(field), offset(), wanted,
-                      "needs " + std::to_string(wanted) + " bytes but only " + std::to_string(remaining()) +
-                          " remain");
+    return make_error(
+        std::string(field), offset(), wanted,
+        "needs " + std::to_string(wanted) + " bytes but only " + std::to_string(remaining()) + " remain");
 }
 
 Status ReadCursor::seek(std::uint64_t position, std::string_view field) {
     if (position > bytes_.size()) {
-        return make_error(std::string(field), base_ + pos_, base_ + position, "points past the end of the input");
+        return make_error(std::string(field), base_ + pos_, base_ + position,
+                          "points past the end of the input");
     }
     pos_ = position;
     return Ok{};
@@ -52,11 +53,12 @@ Result<std::int32_t> ReadCursor::i32(std::string_view field) {
 }
 
 Result<std::uint64_t> ReadCursor::u64(std::string_view field) {
-    auto lo = u32(field);
-    if (!lo) return lo.error();
-    auto hi = u32(field);
-    if (!hi) return hi.error();
-    return static_cast<std::uint64_t>(*lo) | (static_cast<std::uint64_t>(*hi) << 32);
+    // All eight bytes at once, so a short read names where the value starts.
+    auto b = take(8, field);
+    if (!b) return b.error();
+    std::uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | (*b)[static_cast<std::size_t>(i)];
+    return v;
 }
 
 Result<double> ReadCursor::f64(std::string_view field) {
@@ -72,7 +74,8 @@ Result<std::string> ReadCursor::nul_text(std::string_view field) {
     const std::uint8_t* start = bytes_.data() + pos_;
     const void* nul = std::memchr(start, 0, static_cast<std::size_t>(remaining()));
     if (nul == nullptr) {
-        return make_error(std::string(field), offset(), "text has no terminating zero before the end of the input");
+        return make_error(std::string(field), offset(),
+                          "text has no terminating zero before the end of the input");
     }
     std::size_t len = static_cast<const std::uint8_t*>(nul) - start;
     std::string out(reinterpret_cast<const char*>(start), len);
@@ -85,8 +88,9 @@ Result<std::string> ReadCursor::counted_text(std::string_view field) {
     auto len = u32(field);
     if (!len) return len.error();
     if (*len > remaining()) {
-        return make_error(std::string(field), at, *len,
-                          "length runs past the end of the input (" + std::to_string(remaining()) + " bytes remain)");
+        return make_error(
+            std::string(field), at, *len,
+            "length runs past the end of the input (" + std::to_string(remaining()) + " bytes remain)");
     }
     auto b = take(*len, field);
     if (!b) return b.error();
