@@ -1,0 +1,55 @@
+#include "host/core/service_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/arg_records.h"
+#include "host/owned_text.h"
+
+namespace tockly::host {
+namespace {
+
+class OneFile final : public FileSystem {
+  public:
+    FileRead read_file(const std::string&) override {
+        return bytes.empty() ? FileRead{} : FileRead{FileRead::Status::ok, bytes};
+    }
+    bool replace_file(const std::string&, std::string_view b) override {
+        bytes = b;
+        return true;
+    }
+    std::string bytes;
+};
+
+class AtNoon final : public Clock {
+  public:
+    std::int64_t now_local_ms() override { return make_date_time(2024, 5, 1, 12, 0, 0); }
+};
+
+TEST(ServiceCommands, EachFamilyIsReachedAndOtherCommandsAreLeftToTheHost) {
+    CountingAllocator memory;
+    AtNoon clock;
+    OneFile file;
+    IniStore ini(file);
+    CoreServices services{memory, clock, ini};
+    auto call = [&](std::uint32_t command, std::vector<ArgRecord> args) {
+        return call_service_command(services, command, args);
+    };
+    char* text =
+        reinterpret_cast<char*>(static_cast<std::uintptr_t>(*call(command::integer_to_text, {int_arg(12)})));
+    EXPECT_STREQ(text, "12");
+    memory.release(text);
+    const auto now = call(command::now, {});
+    EXPECT_EQ(call(command::hour_of, {date_time_arg(static_cast<std::int64_t>(*now))}), 12u);
+    EXPECT_EQ(call(command::ini_write, {text_arg("data.ini"), text_arg("s"), text_arg("k"), text_arg("v")}),
+              1u);
+    EXPECT_EQ(file.bytes, "[s]\r\nk=v\r\n");
+    for (std::uint32_t other : {command::program_directory, command::list_append, command::open_window, 0u}) {
+        EXPECT_FALSE(call(other, {}).has_value()) << other;
+    }
+    EXPECT_TRUE(memory.balanced());
+}
+
+}  // namespace
+}  // namespace tockly::host
