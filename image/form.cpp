@@ -59,7 +59,7 @@ std::string LogFont::face() const {
 
 void LogFont::set_face(std::string_view name) {
     face_bytes.fill(0);
-    std::size_t len = std::min(name.size(), face_bytes.size() - 1);
+    std::size_t len = std::min(name.size(), face_bytes.size());
     std::memcpy(face_bytes.data(), name.data(), len);
 }
 

@@ -94,7 +94,8 @@ struct LogFont {
 
     // The face name: the bytes before the first zero (all 32 if there is none).
     std::string face() const;
-    // Sets the face name (at most 31 bytes) and zeroes the rest of the field.
+    // Sets the face name and zeroes the rest of the field. A name of all 32 bytes (longer ones are
+    // cut) has no terminating zero, as some fonts in the wild have.
     void set_face(std::string_view name);
     // A font with the usual fixed values and the given face, height and weight.
     static LogFont make(std::string_view face, std::int32_t height, std::int32_t weight);

@@ -361,8 +361,8 @@ Status read_value(const json& j, const std::string& path, Font& out) {
     r("clip_precision", f.clip_precision);
     r("quality", f.quality);
     r("pitch_and_family", f.pitch_and_family);
-    if (r.ok() && face.size() >= form_format::logfont_face_size) {
-        return json_error(member(path, "face"), "a face name has at most 31 bytes");
+    if (r.ok() && face.size() > form_format::logfont_face_size) {
+        return json_error(member(path, "face"), "a face name has at most 32 bytes");
     }
     f.set_face(face);
     r("face_bytes", f.face_bytes);

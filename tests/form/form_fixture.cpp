@@ -162,6 +162,7 @@ FormData form_with_odd_values() {
     top.name = "n";
     top.zero_tail[15] = 9;
     auto* list = main.find_unit(kListId)->unit();
+    std::get<ListBoxBlob>(list->blob).font->face_bytes.fill('A');  // a face without terminating zero
     std::get<ListBoxBlob>(list->blob).item_area = {1,  2,  3,  4,  5,  6,  7,  8,  9,
                                                    10, 11, 12, 13, 14, 15, 16, 17, 18};
     auto* edit = main.find_unit(kEditAId)->unit();

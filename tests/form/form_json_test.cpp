@@ -72,7 +72,7 @@ TEST(FormJson, RefusesMalformedInputNamingItsPath) {
         {"byte out of range", [](json& j) { j["windows"][0]["units"][1]["blob"]["font"]["italic"] = 256; },
          "windows[0].units[1].blob.font.italic"},
         {"face too long",
-         [](json& j) { j["windows"][0]["units"][1]["blob"]["font"]["face"] = std::string(32, 'a'); },
+         [](json& j) { j["windows"][0]["units"][1]["blob"]["font"]["face"] = std::string(33, 'a'); },
          "windows[0].units[1].blob.font.face"},
         {"face bytes not matching the face",
          [](json& j) { j["windows"][0]["units"][2]["blob"]["font"]["face"] = "Arial"; },
