@@ -99,11 +99,14 @@ std::string format_local_time(std::int64_t ms) {
 }
 
 std::variant<std::monostate, Command, ScriptError> parse_line(std::string_view raw, int number) {
-    std::string_view line = trim(raw);
-    if (line.empty() || line.front() == '#') return std::monostate{};
+    // Free text at the end of a line keeps its blanks: only the line end goes.
+    std::string_view line = raw;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    while (!line.empty() && blank(line.front())) line.remove_prefix(1);
+    if (trim(line).empty() || line.front() == '#') return std::monostate{};
     Command c;
     c.line = number;
-    c.source = std::string(line);
+    c.source = std::string(trim(line));
     auto error = [&](std::string reason) { return ScriptError{number, c.source, std::move(reason)}; };
     auto gbk = [&](std::string_view utf8, std::string& out) -> bool {
         auto r = image::gbk_from_display(utf8);
