@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "host/core/arg_access.h"
-#include "host/core/text_commands.h"
+#include "host/core/service_commands.h"
 #include "host/host_constants.h"
 #include "image/form.h"
 
@@ -510,15 +510,9 @@ std::uint64_t Runtime::call_library(std::uint32_t library, std::uint32_t command
 }
 
 std::uint64_t Runtime::call_core(std::uint32_t command, std::span<const ArgRecord> args) {
-    if (auto r = call_text_command(memory_, command, args)) return *r;
-    if (auto r = call_date_time_command(clock_, command, args)) return *r;
-    if (command == command::ini_read || command == command::ini_write) return ini_command(command, args);
+    CoreServices services{memory_, clock_, ini_};
+    if (auto r = call_service_command(services, command, args)) return *r;
     return unit_command(command, args);
-}
-
-std::uint64_t Runtime::ini_command(std::uint32_t command, std::span<const ArgRecord> args) {
-    if (auto r = call_ini_command(ini_, memory_, command, args)) return *r;
-    return 0;
 }
 
 }  // namespace tockly::host

@@ -120,7 +120,6 @@ class Runtime final : public Host {
     char* make_text(std::string_view bytes);
     std::uint64_t text_result(std::string_view bytes);
     std::uint64_t unit_command(std::uint32_t command, std::span<const ArgRecord> args);
-    std::uint64_t ini_command(std::uint32_t command, std::span<const ArgRecord> args);
     void bad_call(std::string what);
 
     const ProgramDesign& design_;
