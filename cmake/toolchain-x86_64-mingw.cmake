@@ -1,0 +1,14 @@
+# Cross build for 64-bit Windows with mingw-w64: a twin of the i686 build, so that the Windows host
+# can be tested under 64-bit Wine where the kernel cannot run 32-bit programs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOCKLY_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TOCKLY_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${TOCKLY_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${TOCKLY_MINGW_PREFIX}-windres)
+set(CMAKE_ASM_COMPILER ${TOCKLY_MINGW_PREFIX}-gcc)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOCKLY_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
