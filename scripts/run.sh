@@ -10,4 +10,4 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32
 
 echo "Built: build/win32/dist/Tockly.exe"
-build/native/bin/tockly-image dump build/win32/image.bin
+build/native/bin/tockly-image dump build/win32/tockly.image

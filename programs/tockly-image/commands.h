@@ -18,6 +18,7 @@ int run_dump(const Args& args);
 int run_to_json(const Args& args);
 int run_from_json(const Args& args);
 int run_verify(const Args& args);
+int run_build(const Args& args);
 
 // Shared by the commands: whole-file input and output, and the one-line error on stderr.
 bool read_file(const std::string& path, std::vector<std::uint8_t>& out);

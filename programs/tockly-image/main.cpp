@@ -12,8 +12,8 @@ struct Command {
     int (*run)(const tockly::tool::Args&);
 };
 
-// Further commands (such as building Tockly's own image) are added to this table.
 const Command commands[] = {
+    {"build", "build -o FILE [--icon ICO]  Tockly's own image", tockly::tool::run_build},
     {"dump", "dump FILE                  readable listing of everything in the image",
      tockly::tool::run_dump},
     {"to-json", "to-json FILE [-o OUT]      the image as JSON (stdout unless -o)", tockly::tool::run_to_json},
