@@ -20,15 +20,20 @@ bool is_gbk_lead(unsigned char b) {
     return b >= 0x81 && b <= 0xFE;
 }
 
-// A JSON number for a point size: whole sizes without a fraction.
-Json points_value(std::int32_t height) {
-    const double points = font_points(height);
-    const auto whole = static_cast<std::int64_t>(points);
-    if (static_cast<double>(whole) == points) return whole;
-    return points;
-}
-
 }  // namespace
+
+Json points_value(std::int32_t height) {
+    // Sizes as a designer gives them: halves stay (10.5), anything else rounds to whole points
+    // (a height of -15 is the 11-point type).
+    const double points = font_points(height);
+    const double halves = points * 2;
+    if (halves == static_cast<double>(static_cast<std::int64_t>(halves))) {
+        if (points == static_cast<double>(static_cast<std::int64_t>(points)))
+            return static_cast<std::int64_t>(points);
+        return points;
+    }
+    return static_cast<std::int64_t>(points + 0.5);
+}
 
 std::string colour_text(std::uint32_t colorref) {
     if ((colorref & 0xFF000000u) != 0) return "none";

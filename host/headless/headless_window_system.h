@@ -121,6 +121,9 @@ class HeadlessWindowSystem final : public WindowSystem {
     bool ended_ = false;
 };
 
+// The point size of a LOGFONT height as a JSON number: whole sizes without a fraction.
+Json points_value(std::int32_t height);
+
 // "#RRGGBB" of a COLORREF (0x00BBGGRR); "none" for a unit without a colour of its own.
 std::string colour_text(std::uint32_t colorref);
 

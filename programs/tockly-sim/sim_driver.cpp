@@ -218,7 +218,7 @@ void Driver::show(const Command& c) {
     switch (u->type()) {
         case UnitType::label:
             fields["text"] = u->text;
-            fields["size"] = host::font_points(u->font_height);
+            fields["size"] = host::headless::points_value(u->font_height);
             fields["colour"] = host::headless::colour_text(u->text_colour);
             break;
         case UnitType::edit_box:
