@@ -84,7 +84,9 @@ Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const
         if (!item.is_object() || item.size() != 1) {
             return json_error(p, "a constant is an object with one member: text, double, byte_set or array");
         }
-        const auto& [key, value] = *item.items().begin();
+        const auto member = item.begin();
+        const std::string key = member.key();
+        const json& value = member.value();
         if (key == "text") {
             auto text = json_text(value, p + ".text");
             if (!text) return text.error();
