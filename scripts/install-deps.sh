@@ -3,7 +3,7 @@
 # Safe to run again: apt skips what is already there.
 set -euo pipefail
 
-want_native=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
+want_native=(build-essential cmake ninja-build pkg-config ccache googletest libgtest-dev libgmock-dev
   libbenchmark-dev nlohmann-json3-dev clang clang-format lld llvm libclang-rt-14-dev python3)
 want_cross=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 want_wine=(wine wine32:i386 wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
