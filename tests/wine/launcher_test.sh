@@ -4,7 +4,10 @@
 #   export, and none at all. Checks the exit code, what the host's entry was handed, and the error box.
 # usage: launcher_test.sh TOCKLY_EXE IMAGE HOST_WORKING HOST_REFUSING HOST_NO_EXPORT WORK_DIR
 # Exit code 77: Wine or a virtual display is not available here (the test is skipped).
+# TOCKLY_WINE names the Wine loader that runs the build's programs: `wine` for the i686 build,
+# `wine64` (or its full path) for the x86_64 twin.
 set -uo pipefail
+wine=${TOCKLY_WINE:-wine}
 
 if [ $# -ne 6 ]; then
   echo "usage: $0 TOCKLY_EXE IMAGE HOST_WORKING HOST_REFUSING HOST_NO_EXPORT WORK_DIR" >&2
@@ -12,12 +15,12 @@ if [ $# -ne 6 ]; then
 fi
 exe=$1 image=$2 host_working=$3 host_refusing=$4 host_no_export=$5 work=$6
 
-for tool in wine wineserver xvfb-run xdotool timeout; do
+for tool in "$wine" wineserver xvfb-run xdotool timeout; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-# Wine's 32-bit loader needs a kernel that runs 32-bit programs.
-if ! timeout 30 wine --version >/dev/null 2>&1; then
-  echo "skipped: Wine does not run on this machine"
+# Wine's 32-bit loader needs a kernel that runs 32-bit programs, which not every machine has.
+if ! timeout 30 "$wine" --version >/dev/null 2>&1; then
+  echo "skipped: $wine cannot run here (32-bit programs need a kernel that runs 32-bit Linux programs)"
   exit 77
 fi
 
@@ -37,14 +40,14 @@ cleanup() { timeout 20 wineserver -k >/dev/null 2>&1; }
 trap cleanup EXIT
 trap "exit 1" TERM INT
 
-if ! timeout 150 wine wineboot -i >/dev/null 2>&1; then
+if ! timeout 150 "$wine" wineboot -i >/dev/null 2>&1; then
   echo "FAIL: wineboot could not set up a prefix"
   exit 1
 fi
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-winpath() { timeout 30 wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+winpath() { timeout 30 "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 record="$work/record.bin"
 export TOCKLY_TEST_HOST_RECORD
@@ -54,7 +57,7 @@ TOCKLY_TEST_HOST_RECORD=$(winpath "$record")
 install_dir="$work/install"
 mkdir -p "$install_dir"
 set_install_path() {
-  timeout 60 wine reg add 'HKCU\Software\Quorva\Z\Install' /v Path /d "$1" /f >/dev/null 2>&1 ||
+  timeout 60 "$wine" reg add 'HKCU\Software\Quorva\Z\Install' /v Path /d "$1" /f >/dev/null 2>&1 ||
     fail "could not write the registry value"
 }
 
@@ -71,7 +74,7 @@ app_dir() {
 run_case() {
   local name=$1 dir=$2 expected_exit=$3 expect_box=$4 expect_record=$5
   rm -f "$record"
-  (cd "$dir" && exec timeout 60 wine ./Tockly.exe) &
+  (cd "$dir" && exec timeout 60 "$wine" ./Tockly.exe) &
   local pid=$! saw_box=no window
   while kill -0 "$pid" 2>/dev/null; do
     window=$(timeout 5 xdotool search --name '^Error$' 2>/dev/null | head -n 1)
