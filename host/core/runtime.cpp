@@ -73,6 +73,10 @@ void Runtime::run_until_end() {
 }
 
 void Runtime::release_globals() {
+    if (program_.cleanup_routine) {
+        program_.cleanup_routine();
+        return;
+    }
     for (std::uint32_t offset : program_.cleanup_releases) {
         void** slot = global_slot(offset);
         if (slot != nullptr && *slot != nullptr) {
@@ -436,6 +440,7 @@ void** Runtime::global_slot(std::uint32_t var_offset) {
         bad_call("global at " + hex(var_offset) + " is outside the var data");
         return nullptr;
     }
+    if (program_.globals_storage != nullptr) return &program_.globals_storage[var_offset / 4];
     return &globals_[var_offset / 4];
 }
 

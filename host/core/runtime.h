@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -29,6 +30,12 @@ struct ProgramStart {
     // Text globals (offsets in the var data) that the clean-up routine releases.
     std::vector<std::uint32_t> cleanup_releases;
     std::uint32_t var_size = 4;
+    // Where the globals live when the image's own code reads them (its `var` memory): var_size / 4
+    // pointer slots owned by the caller, outliving the Runtime. Null: the Runtime keeps its own.
+    void** globals_storage = nullptr;
+    // The image's clean-up routine run as real code; when set, it replaces the release of
+    // `cleanup_releases` at the end of the program.
+    std::function<void()> cleanup_routine;
 };
 
 class Runtime final : public Host {

@@ -38,6 +38,8 @@ void apply_blob(UnitDesign& unit, const image::PropertyBlob& blob) {
                 unit.background = b.background.ref;
                 apply_font(unit, b.font);
                 unit.text = b.caption;
+                unit.centred = b.centred != 0;
+                unit.v_centred = b.v_centred != 0;
             } else if constexpr (std::is_same_v<B, image::EditBoxBlob>) {
                 unit.text_colour = b.text_colour.ref;
                 unit.background = b.background.ref;

@@ -57,6 +57,8 @@ struct UnitDesign {
     std::uint32_t period_ms = 0;                   // timer
     std::string filter, initial_dir, default_ext;  // common dialog
     std::uint32_t frame_style = 2;                 // window
+    bool centred = false;                          // label: caption centred across
+    bool v_centred = false;                        // label: caption centred top to bottom
 
     // Menu items only.
     std::uint32_t menu_level = 0;

@@ -1,0 +1,106 @@
+#include "host/core/file_system_win32.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "host/core/wide_text_win32.h"
+
+namespace tockly::host {
+
+namespace {
+
+// Larger files are not ours: reading them whole would only exhaust memory.
+constexpr std::uint64_t kLargestFile = 256u * 1024u * 1024u;
+
+struct Handle {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    ~Handle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    bool close() {
+        const bool ok = CloseHandle(h) != 0;
+        h = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+};
+
+bool write_all(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = bytes.size() > (1u << 20) ? (1u << 20) : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+std::wstring temporary_name(const std::wstring& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+}
+
+}  // namespace
+
+FileRead WindowsFileSystem::read_file(const std::string& path) {
+    FileRead out;
+    const std::wstring name = wide_from_gbk(path);
+    if (name.empty()) return out;
+    Handle file{CreateFileW(name.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        out.status = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                         ? FileRead::Status::missing
+                         : FileRead::Status::failed;
+        return out;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.h, &size) || size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > kLargestFile) {
+        out.status = FileRead::Status::failed;
+        return out;
+    }
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t have = 0;
+    while (have < bytes.size()) {
+        DWORD got = 0;
+        const DWORD want =
+            static_cast<DWORD>(bytes.size() - have > (1u << 20) ? (1u << 20) : bytes.size() - have);
+        if (!ReadFile(file.h, bytes.data() + have, want, &got, nullptr)) {
+            out.status = FileRead::Status::failed;
+            return out;
+        }
+        if (got == 0) break;  // the file shrank while we read it
+        have += got;
+    }
+    bytes.resize(have);
+    out.status = FileRead::Status::ok;
+    out.bytes = std::move(bytes);
+    return out;
+}
+
+bool WindowsFileSystem::replace_file(const std::string& path, std::string_view bytes) {
+    const std::wstring name = wide_from_gbk(path);
+    if (name.empty()) return false;
+    const std::wstring temp = temporary_name(name);
+    {
+        Handle file{
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (file.h == INVALID_HANDLE_VALUE) return false;
+        const bool written = write_all(file.h, bytes) && FlushFileBuffers(file.h) != 0;
+        if (!file.close() || !written) {
+            DeleteFileW(temp.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExW(temp.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tockly::host

@@ -1,0 +1,16 @@
+// Files through the Windows API. Paths are the host's GBK texts, converted to UTF-16 with code
+// page 936; a file is replaced by writing a temporary file beside it, flushing it to disk and
+// moving it over the old one in a single step.
+#pragma once
+
+#include "host/core/file_system.h"
+
+namespace tockly::host {
+
+class WindowsFileSystem final : public FileSystem {
+  public:
+    FileRead read_file(const std::string& path) override;
+    bool replace_file(const std::string& path, std::string_view bytes) override;
+};
+
+}  // namespace tockly::host

@@ -1,0 +1,103 @@
+#include "host/win32/host_main.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "host/core/clock_win32.h"
+#include "host/core/file_system_win32.h"
+#include "host/core/ini_store.h"
+#include "host/core/runtime.h"
+#include "host/core/text_memory.h"
+#include "host/core/wide_text_win32.h"
+#include "host/win32/clock_setting.h"
+#include "host/win32/image_entry.h"
+#include "host/win32/trace.h"
+#include "host/win32/window_system.h"
+
+namespace tockly::host::win32 {
+
+namespace {
+
+std::optional<std::string> environment(const wchar_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::wstring value(size, L'\0');
+    const DWORD got = GetEnvironmentVariableW(name, value.data(), size);
+    if (got >= size) return std::nullopt;
+    value.resize(got);
+    return utf8_from_wide(value);
+}
+
+[[noreturn]] void refuse(const std::string& why) {
+    const std::wstring text =
+        L"Tockly \x65E0\x6CD5\x542F\x52A8\xFF1A\x7A0B\x5E8F\x6620\x50CF\x65E0\x6548\x3002\n" +
+        wide_from_gbk(why);  // "Tockly 无法启动：程序映像无效。"
+    MessageBoxW(nullptr, text.c_str(), L"Tockly", MB_OK | MB_ICONERROR);
+    ExitProcess(1);
+}
+
+}  // namespace
+
+std::span<const std::uint8_t> image_memory(const void* image) {
+    const auto* at = static_cast<const std::uint8_t*>(image);
+    HMODULE module = nullptr;
+    if (GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<LPCWSTR>(image), &module)) {
+        const auto* base = reinterpret_cast<const std::uint8_t*>(module);
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+            const std::uint8_t* begin = base + section->VirtualAddress;
+            const std::uint8_t* end = begin + section->Misc.VirtualSize;
+            if (at >= begin && at < end) return {at, static_cast<std::size_t>(end - at)};
+        }
+    }
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(image, &info, sizeof info) == 0 || info.State != MEM_COMMIT) return {};
+    const auto* end = static_cast<const std::uint8_t*>(info.BaseAddress) + info.RegionSize;
+    return {at, static_cast<std::size_t>(end - at)};
+}
+
+void run_image(const void* image, const ApplicationModule& app) {
+    // The form's 96-DPI geometry and fonts are scaled to the display by the host itself.
+    SetProcessDPIAware();
+
+    const ClockShift shift =
+        clock_shift(environment(L"TOCKLY_CLOCK_START"), environment(L"TOCKLY_CLOCK_OFFSET_MS"),
+                    WindowsClock::system_local_ms());
+    WindowsClock clock(shift.shift_ms);
+    std::unique_ptr<Trace> trace = Trace::from_environment(clock);
+    if (trace) {
+        trace->write(trace->line("start").number("shift_ms", shift.shift_ms));
+        if (!shift.error.empty()) trace->write(trace->line("error").text("what", shift.error));
+    }
+
+    const std::span<const std::uint8_t> bytes = image_memory(image);
+    if (bytes.empty()) refuse("the image's memory cannot be found");
+    auto prepared = prepare_image(bytes, app.handlers);
+    if (!prepared) refuse(prepared.error().message());
+    std::unique_ptr<PreparedImage> program = std::move(prepared.value());
+    if (app.bind_constants != nullptr) {
+        if (auto bound = app.bind_constants(program->loaded.const_pool()); !bound)
+            refuse(bound.error().message());
+    }
+
+    Win32WindowSystem windows(clock, trace.get());
+    WindowsFileSystem files;
+    IniStore ini(files);
+    HeapAllocator memory;
+    TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);
+    ProgramStart start = program->loaded.start;
+    adapt_program_start(*program, start);
+    Runtime runtime(program->loaded.design, handlers.table(), std::move(start), windows, clock, memory, ini);
+    windows.attach(runtime);
+    // Everything above lives until the process ends: run_entry does not return.
+    run_entry(*program, runtime);
+}
+
+}  // namespace tockly::host::win32

@@ -1,0 +1,416 @@
+// What the host does beyond windows and controls: timers and the event loop, the notification-area
+// icon, the pop-up menu, the system's dialogs and message boxes, sound, processes, visual styles
+// and the end of the program.
+// clang-format off
+#include <windows.h>  // first: the others build on it
+#include <commctrl.h>
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <algorithm>
+
+#include "host/core/runtime.h"
+#include "host/core/wide_text_win32.h"
+#include "host/win32/dialog_filter.h"
+#include "host/win32/icon_file.h"
+#include "host/win32/second_timer.h"
+#include "host/win32/trace.h"
+#include "host/win32/visual_styles_resource.h"
+#include "host/win32/window_classes.h"
+#include "host/win32/window_system.h"
+
+namespace tockly::host::win32 {
+
+namespace {
+
+constexpr wchar_t kMp3Alias[] = L"tockly_ringtone";
+
+std::wstring system_cmd() {
+    wchar_t dir[MAX_PATH + 1];
+    const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) return {};
+    return std::wstring(dir, n) + L"\\cmd.exe";
+}
+
+// The command line names the command interpreter as "cmd" (any case), followed by a blank or
+// nothing.
+bool names_cmd(std::string_view line) {
+    if (line.size() < 3) return false;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char c = static_cast<char>(line[i] | 0x20);
+        if (c != "cmd"[i]) return false;
+    }
+    return line.size() == 3 || line[3] == ' ';
+}
+
+std::wstring module_file_name() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+    return {};
+}
+
+}  // namespace
+
+// --- Timers and the loop ---------------------------------------------------------------------------
+
+void Win32WindowSystem::arm_timer(UINT_PTR id, const Timer& timer) {
+    const UINT delay = timer.on_second_boundary ? delay_to_next_second(clock_.now_local_ms())
+                                                : std::max<UINT>(timer.period_ms, USER_TIMER_MINIMUM);
+    SetTimer(host_window_, id, delay, nullptr);
+}
+
+void Win32WindowSystem::start_timer(TimerKey key, std::uint32_t period_ms, bool on_second_boundary) {
+    if (ended_) return;
+    UINT_PTR id = 0;
+    for (const auto& [existing, timer] : timers_) {
+        if (timer.key == key) id = existing;
+    }
+    if (id == 0) id = next_timer_id_++;
+    Timer& timer = timers_[id];
+    timer = Timer{key, period_ms, on_second_boundary};
+    arm_timer(id, timer);
+}
+
+void Win32WindowSystem::stop_timer(TimerKey key) {
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->second.key == key) {
+            KillTimer(host_window_, it->first);
+            timers_.erase(it);
+            return;
+        }
+    }
+}
+
+void Win32WindowSystem::timer_message(UINT_PTR id) {
+    auto it = timers_.find(id);
+    if (it == timers_.end()) {
+        KillTimer(host_window_, id);
+        return;
+    }
+    const Timer timer = it->second;
+    // A clock's timer is a one-shot, armed again for the next boundary before its tick runs, so
+    // that the tick may stop or restart it.
+    if (timer.on_second_boundary) arm_timer(id, timer);
+    if (runtime_ != nullptr) runtime_->timer_fired(timer.key);
+}
+
+void Win32WindowSystem::run_loop(const std::function<bool()>& done) {
+    while (!done()) {
+        MSG msg;
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // outer loops end too
+            return;
+        }
+        if (got == -1) return;
+        // Tab and arrow keys move between the controls of our windows.
+        HWND top = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        bool ours = false;
+        for (const auto& [serial, data] : windows_) ours = ours || (top != nullptr && data->hwnd == top);
+        if (ours && IsDialogMessageW(top, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// --- Menu, dialogs, message boxes ----------------------------------------------------------------
+
+void Win32WindowSystem::pop_up_menu(WindowInstance& window, UnitState& menu) {
+    WindowData* data = data_of(window);
+    if (data == nullptr || data->hwnd == nullptr) return;
+    const std::vector<UnitState*> items = window.menu_items(menu.id());
+    HMENU popup = CreatePopupMenu();
+    if (popup == nullptr) return;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        AppendMenuW(popup, MF_STRING, i + 1, wide_from_gbk(items[i]->text).c_str());
+    }
+    POINT at;
+    GetCursorPos(&at);
+    // The menu closes when the user clicks elsewhere only if its window is in front.
+    SetForegroundWindow(data->hwnd);
+    const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
+        popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, data->hwnd, nullptr));
+    PostMessageW(data->hwnd, WM_NULL, 0, 0);
+    DestroyMenu(popup);
+    if (chosen >= 1 && chosen <= items.size()) {
+        chosen_menu_item_ = items[chosen - 1]->text;
+        PostMessageW(host_window_, kMenuChosenMessage, 0, 0);
+    }
+}
+
+std::optional<std::string> Win32WindowSystem::run_file_dialog(WindowInstance& window, UnitState& dialog) {
+    WindowData* data = data_of(window);
+    const UnitDesign& design = *dialog.design;
+    const std::wstring filter = wide_from_gbk(dialog_filter(design.filter));
+    const std::wstring folder = wide_from_gbk(design.initial_dir);
+    const std::wstring extension = wide_from_gbk(default_extension(design.default_ext));
+    std::wstring file(32768, L'\0');
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = data != nullptr ? data->hwnd : nullptr;
+    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    // The program's folder stays its current folder whatever the user browses to.
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) {
+        if (const DWORD error = CommDlgExtendedError())
+            host_error("file dialog failed: " + std::to_string(error));
+        return std::nullopt;
+    }
+    file.resize(wcsnlen(file.c_str(), file.size()));
+    auto path = gbk_from_wide(file);
+    if (!path) {
+        // A name Tockly cannot keep would be stored wrong and never found again.
+        MessageBoxW(
+            ofn.hwndOwner,
+            L"\x6240\x9009\x6587\x4EF6\x7684\x8DEF\x5F84\x4E2D\x6709\x7B80\x4F53\x4E2D\x6587\x5B57\x7B26"
+            L"\x96C6\x4EE5\x5916\x7684\x5B57\x7B26\xFF0C\x8BF7\x9009\x62E9\x5176\x4ED6\x6587\x4EF6\x3002",
+            L"Tockly",
+            MB_OK | MB_ICONWARNING);  // 所选文件的路径中有简体中文字符集以外的字符，请选择其他文件。
+        return std::nullopt;
+    }
+    return path;
+}
+
+void Win32WindowSystem::message_box(std::string_view text, std::uint32_t buttons) {
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr) owner = start_window_handle();
+    MessageBoxW(owner, wide_from_gbk(text).c_str(), L"Tockly", (buttons & 0x0F) | MB_ICONINFORMATION);
+}
+
+// --- Tray icon -------------------------------------------------------------------------------------
+
+void Win32WindowSystem::set_tray_icon(WindowInstance& window, std::span<const std::uint8_t> icon,
+                                      std::string_view tip) {
+    HICON made = nullptr;
+    auto images = read_icon_file(icon);
+    if (images) {
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        const IconImage& image = pick_icon_image(images.value(), static_cast<std::uint32_t>(size));
+        std::vector<BYTE> bytes(image.bytes.begin(), image.bytes.end());
+        made = CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE, 0x00030000,
+                                        size, size, LR_DEFAULTCOLOR);
+    } else {
+        host_error("tray icon: " + images.error().message());
+    }
+    // Without an icon the hidden window could never be brought back: use the system's.
+    if (made == nullptr) made = CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
+    if (tray_icon_ != nullptr) DestroyIcon(tray_icon_);
+    tray_icon_ = made;
+    tray_tip_ = wide_from_gbk(tip);
+    tray_window_serial_ = window.serial;
+    add_tray_icon(false);
+}
+
+void Win32WindowSystem::add_tray_icon(bool again) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = host_window_;
+    nid.uID = kTrayIconId;
+    nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    nid.uCallbackMessage = kTrayMessage;
+    nid.hIcon = tray_icon_;
+    tray_tip_.copy(nid.szTip, std::min<std::size_t>(tray_tip_.size(), std::size(nid.szTip) - 1));
+    // Setting the icon again replaces it: there is never more than one.
+    if (tray_shown_ && !again && Shell_NotifyIconW(NIM_MODIFY, &nid)) return;
+    if (!Shell_NotifyIconW(NIM_ADD, &nid)) host_error("the notification-area icon could not be added");
+    tray_shown_ = true;  // kept even on failure: a shell that starts later gets it
+}
+
+void Win32WindowSystem::remove_tray_icon() {
+    if (tray_shown_) {
+        NOTIFYICONDATAW nid{};
+        nid.cbSize = sizeof nid;
+        nid.hWnd = host_window_;
+        nid.uID = kTrayIconId;
+        Shell_NotifyIconW(NIM_DELETE, &nid);
+        tray_shown_ = false;
+    }
+    if (tray_icon_ != nullptr) {
+        DestroyIcon(tray_icon_);
+        tray_icon_ = nullptr;
+    }
+    tray_window_serial_ = 0;
+}
+
+void Win32WindowSystem::tray_message(LPARAM lparam) {
+    // A left click on the icon is notification kind 3.
+    if (LOWORD(lparam) != WM_LBUTTONUP || runtime_ == nullptr) return;
+    for (WindowInstance* w : runtime_->open_windows()) {
+        if (w->serial == tray_window_serial_) {
+            runtime_->tray_notify(*w, 3);
+            return;
+        }
+    }
+}
+
+// --- Sound and processes ---------------------------------------------------------------------------
+
+bool Win32WindowSystem::play_mp3(std::string_view path, std::int32_t times) {
+    (void)times;  // the ringtone is played once
+    if (mp3_open_) {
+        mciSendStringW((std::wstring(L"close ") + kMp3Alias).c_str(), nullptr, 0, nullptr);
+        mp3_open_ = false;
+    }
+    if (path.empty()) return false;
+    const std::wstring open = L"open \"" + wide_from_gbk(path) + L"\" type mpegvideo alias " + kMp3Alias;
+    if (mciSendStringW(open.c_str(), nullptr, 0, nullptr) != 0) return false;
+    mp3_open_ = true;
+    if (mciSendStringW((std::wstring(L"play ") + kMp3Alias).c_str(), nullptr, 0, nullptr) != 0) {
+        mciSendStringW((std::wstring(L"close ") + kMp3Alias).c_str(), nullptr, 0, nullptr);
+        mp3_open_ = false;
+        return false;
+    }
+    return true;
+}
+
+void Win32WindowSystem::play_wav(std::span<const std::uint8_t> wav, bool repeat) {
+    PlaySoundW(nullptr, nullptr, 0);
+    // The host's own copy: playback goes on after the caller's data is gone.
+    wav_.assign(wav.begin(), wav.end());
+    const DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (repeat ? SND_LOOP : 0);
+    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wav_.data()), nullptr, flags))
+        host_error("the sound could not be played");
+}
+
+void Win32WindowSystem::close_sound() {
+    PlaySoundW(nullptr, nullptr, 0);
+    wav_.clear();
+    if (mp3_open_) {
+        mciSendStringW((std::wstring(L"close ") + kMp3Alias).c_str(), nullptr, 0, nullptr);
+        mp3_open_ = false;
+    }
+}
+
+void Win32WindowSystem::stop_sound() {
+    close_sound();
+}
+
+void Win32WindowSystem::run_process(std::string_view command_line, bool wait, std::int32_t show_mode) {
+    std::wstring line = wide_from_gbk(command_line);
+    if (line.empty()) return;
+    // The command interpreter is the system's own, never one found on the search path.
+    std::wstring application;
+    if (names_cmd(command_line)) {
+        application = system_cmd();
+        if (application.empty()) {
+            host_error("the system folder is not known");
+            return;
+        }
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show_mode);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        host_error("the program could not be started (error " + std::to_string(GetLastError()) + ")");
+        return;
+    }
+    if (wait) WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+std::string Win32WindowSystem::program_directory() {
+    std::wstring path = module_file_name();
+    const std::size_t slash = path.find_last_of(L"\\/");
+    path.resize(slash == std::wstring::npos ? 0 : slash);
+    if (auto gbk = gbk_from_wide(path)) return *gbk;
+    // A folder name GBK cannot hold: its short form is plain ASCII and names the same folder.
+    std::wstring short_path(32768, L'\0');
+    const DWORD n = GetShortPathNameW(path.c_str(), short_path.data(), static_cast<DWORD>(short_path.size()));
+    if (n > 0 && n < short_path.size()) {
+        short_path.resize(n);
+        if (auto gbk = gbk_from_wide(short_path)) return *gbk;
+    }
+    host_error("the program's folder cannot be named in GBK");
+    return gbk_from_wide_lossy(path);
+}
+
+// --- Visual styles ---------------------------------------------------------------------------------
+
+void Win32WindowSystem::enable_visual_styles() {
+    if (visual_styles_context_ != INVALID_HANDLE_VALUE) return;
+    ACTCTXW context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = instance_;
+    context.lpResourceName = MAKEINTRESOURCEW(TOCKLY_VISUAL_STYLES_MANIFEST);
+    HANDLE handle = CreateActCtxW(&context);
+    ULONG_PTR cookie = 0;
+    if (handle == INVALID_HANDLE_VALUE || !ActivateActCtx(handle, &cookie)) {
+        if (handle != INVALID_HANDLE_VALUE) ReleaseActCtx(handle);
+        host_error("visual styles are not available");
+        return;
+    }
+    // Active for the rest of the program on this, its only thread.
+    visual_styles_context_ = handle;
+    if (HMODULE controls = LoadLibraryW(L"comctl32.dll")) {
+        using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        if (auto init = reinterpret_cast<InitFn>(
+                reinterpret_cast<void (*)()>(GetProcAddress(controls, "InitCommonControlsEx")))) {
+            INITCOMMONCONTROLSEX icc{};
+            icc.dwSize = sizeof icc;
+            icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+            init(&icc);
+        }
+    }
+    // Controls made before now are of the old kind: make them again, showing the same state.
+    if (runtime_ == nullptr) return;
+    for (WindowInstance* window : runtime_->open_windows()) {
+        WindowData* data = data_of(*window);
+        if (data == nullptr || data->hwnd == nullptr) continue;
+        HWND focus = GetFocus();
+        const bool had_focus = focus != nullptr && IsChild(data->hwnd, focus);
+        destroy_controls(*data);
+        create_controls(*window, *data);
+        if (had_focus) SetFocus(data->hwnd);
+    }
+}
+
+// --- The end ---------------------------------------------------------------------------------------
+
+void Win32WindowSystem::input_refused(std::string_view what, std::string_view target) {
+    if (trace_ == nullptr) return;
+    trace_->write(trace_->line("refused").text("input", what).text("target", Trace::utf8(target)));
+}
+
+void Win32WindowSystem::host_error(std::string_view what) {
+    if (trace_ != nullptr) trace_->write(trace_->line("error").text("what", Trace::utf8(what)));
+}
+
+void Win32WindowSystem::program_ended(int exit_code) {
+    ended_ = true;
+    for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
+    timers_.clear();
+    close_sound();
+    remove_tray_icon();
+    if (trace_ != nullptr) trace_->write(trace_->line("exit").number("code", exit_code));
+}
+
+void Win32WindowSystem::fatal_error(std::uint32_t code) {
+    program_ended(static_cast<int>(code));
+    const std::wstring text =
+        L"Tockly \x8FD0\x884C\x51FA\x9519\xFF08\x9519\x8BEF\x4EE3\x7801 " + std::to_wstring(code) +
+        L"\xFF09\xFF0C\x5373\x5C06\x7ED3\x675F\x3002";  // "Tockly 运行出错（错误代码 N），即将结束。"
+    MessageBoxW(nullptr, text.c_str(), L"Tockly", MB_OK | MB_ICONERROR);
+    ExitProcess(3);
+}
+
+}  // namespace tockly::host::win32

@@ -1,0 +1,249 @@
+#include "host/win32/trace.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "host/core/arg_access.h"
+#include "host/core/property_store.h"
+#include "host/core/wide_text_win32.h"
+#include "host/host_constants.h"
+
+namespace tockly::host::win32 {
+
+namespace {
+
+std::string clock_text(std::int64_t ms) {
+    const DateTimeParts p = split_date_time(ms);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04lld-%02d-%02d %02d:%02d:%02d.%03d",
+                  static_cast<long long>(p.date.year), p.date.month, p.date.day, p.hour, p.minute, p.second,
+                  p.millisecond);
+    return buf;
+}
+
+std::string text_value(const void* text) {
+    return json_string(Trace::utf8(text != nullptr ? static_cast<const char*>(text) : ""));
+}
+
+std::string arg_value(const ArgRecord& a) {
+    switch (a.type) {
+        case type_word::omitted:
+            return "null";
+        case type_word::logical:
+            return a.low != 0 ? "true" : "false";
+        case type_word::integer:
+            return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(a.low)));
+        case type_word::date_time:
+            return std::to_string(static_cast<std::int64_t>((static_cast<std::uint64_t>(a.high) << 32) |
+                                                            static_cast<std::uint32_t>(a.low)));
+        case type_word::text:
+            return text_value(reinterpret_cast<const void*>(a.low));
+        case type_word::byte_set: {
+            std::uint32_t head[2] = {0, 0};
+            if (a.low != 0) std::memcpy(head, reinterpret_cast<const void*>(a.low), sizeof head);
+            return JsonLine().number("bytes", head[1]).object();
+        }
+        default:
+            if (type_word::is_unit(a.type)) {
+                return JsonLine()
+                    .text("window", hex_id(static_cast<std::uint32_t>(a.low)))
+                    .text("unit", hex_id(a.high))
+                    .object();
+            }
+            return JsonLine().text("type", hex_id(a.type)).object();
+    }
+}
+
+std::string args_value(std::span<const ArgRecord> args) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i != 0) out += ',';
+        out += arg_value(args[i]);
+    }
+    return out + "]";
+}
+
+bool returns_text(std::uint32_t command) {
+    namespace c = command;
+    switch (command) {
+        case c::program_directory:
+        case c::left_part:
+        case c::middle_part:
+        case c::integer_to_text:
+        case c::combo_item_text:
+        case c::list_item_text:
+        case c::ini_read:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Forwards every call to the host underneath and writes commands and property writes to the trace.
+class TracingHost final : public Host {
+  public:
+    TracingHost(Host& inner, Trace& trace, const ProgramDesign* design)
+        : inner_(inner), trace_(trace), design_(design) {}
+
+    std::uint64_t call_core(std::uint32_t command, std::span<const ArgRecord> args) override {
+        const std::string arguments = args_value(args);
+        const std::uint64_t result = inner_.call_core(command, args);
+        JsonLine line = trace_.line("command");
+        if (const char* name = command_name(command)) {
+            line.text("name", name);
+        } else {
+            line.text("number", hex_id(command));
+        }
+        line.raw("args", arguments);
+        if (returns_text(command)) {
+            line.raw("result",
+                     text_value(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(result))));
+        } else {
+            line.number("result", static_cast<std::int64_t>(result));
+        }
+        trace_.write(line);
+        return result;
+    }
+    std::uint64_t call_library(std::uint32_t library, std::uint32_t command,
+                               std::span<const ArgRecord> args) override {
+        trace_.write(trace_.line("library")
+                         .number("library", library)
+                         .number("command", command)
+                         .raw("args", args_value(args)));
+        return inner_.call_library(library, command, args);
+    }
+    std::uint64_t read_property(std::uint32_t window, std::uint32_t unit, std::uint32_t index,
+                                std::int32_t element) override {
+        return inner_.read_property(window, unit, index, element);
+    }
+    void write_property(std::uint32_t window, std::uint32_t unit, std::uint32_t index, std::int32_t element,
+                        std::uintptr_t low, std::uint32_t high) override {
+        JsonLine line = trace_.line("write");
+        line.text("window", hex_id(window))
+            .text("unit", hex_id(unit))
+            .number("property", index)
+            .number("element", element);
+        if (is_text(window, unit, index, element)) {
+            line.raw("value", text_value(reinterpret_cast<const void*>(low)));
+        } else {
+            line.number("value", static_cast<std::int32_t>(static_cast<std::uint32_t>(low)));
+        }
+        trace_.write(line);
+        inner_.write_property(window, unit, index, element, low, high);
+    }
+    void* allocate(std::uint32_t size) override { return inner_.allocate(size); }
+    void release(void* block) override { inner_.release(block); }
+    [[noreturn]] void fatal(std::uint32_t code) override {
+        inner_.fatal(code);
+        std::abort();  // a host whose fatal returned
+    }
+    void** global_slot(std::uint32_t var_offset) override { return inner_.global_slot(var_offset); }
+
+  private:
+    bool is_text(std::uint32_t window, std::uint32_t unit, std::uint32_t index, std::int32_t element) const {
+        if (design_ == nullptr) return false;
+        const WindowDesign* w = design_->find(window);
+        const UnitDesign* u = w != nullptr ? w->find(unit) : nullptr;
+        if (u == nullptr) return false;
+        auto kind = property_kind(u->type, index, element);
+        return kind && *kind == PropertyKind::text;
+    }
+
+    Host& inner_;
+    Trace& trace_;
+    const ProgramDesign* design_;
+};
+
+// Plain functions that a handler table can hold, one per index, all leading to the active set.
+constexpr std::size_t kMaxTraced = 128;
+TracedHandlers* g_active = nullptr;
+
+template <std::size_t I>
+void wrapper(Host& host, const std::uint32_t* args) {
+    g_active->run(I, host, args);
+}
+
+template <std::size_t... I>
+constexpr std::array<HandlerFn, sizeof...(I)> make_wrappers(std::index_sequence<I...>) {
+    return {&wrapper<I>...};
+}
+
+constexpr auto kWrappers = make_wrappers(std::make_index_sequence<kMaxTraced>());
+
+}  // namespace
+
+std::unique_ptr<Trace> Trace::from_environment(Clock& clock) {
+    const DWORD size = GetEnvironmentVariableW(L"TOCKLY_TRACE", nullptr, 0);
+    if (size <= 1) return nullptr;
+    std::wstring path(size, L'\0');
+    const DWORD got = GetEnvironmentVariableW(L"TOCKLY_TRACE", path.data(), size);
+    if (got == 0 || got >= size) return nullptr;
+    path.resize(got);
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::unique_ptr<Trace>(new Trace(file, clock));
+}
+
+Trace::~Trace() {
+    CloseHandle(static_cast<HANDLE>(file_));
+}
+
+JsonLine Trace::line(std::string_view kind) {
+    JsonLine line;
+    line.number("seq", static_cast<std::int64_t>(++seq_))
+        .text("clock", clock_text(clock_.now_local_ms()))
+        .text("kind", kind);
+    return line;
+}
+
+void Trace::write(const JsonLine& line) {
+    // One write per line, straight to the file: a trace is complete up to a crash.
+    const std::string text = line.str();
+    DWORD written = 0;
+    WriteFile(static_cast<HANDLE>(file_), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string Trace::utf8(std::string_view gbk) {
+    return utf8_from_wide(wide_from_gbk(gbk));
+}
+
+TracedHandlers::TracedHandlers(std::span<const HandlerEntry> handlers, Trace* trace,
+                               const ProgramDesign* design)
+    : original_(handlers), trace_(trace), design_(design) {
+    if (trace_ == nullptr || handlers.size() > kMaxTraced || g_active != nullptr) return;
+    for (std::size_t i = 0; i < handlers.size(); ++i) {
+        wrapped_.push_back(HandlerEntry{handlers[i].name, handlers[i].arg_count, kWrappers[i]});
+    }
+    g_active = this;
+}
+
+TracedHandlers::~TracedHandlers() {
+    if (g_active == this) g_active = nullptr;
+}
+
+std::span<const HandlerEntry> TracedHandlers::table() const {
+    if (wrapped_.empty()) return original_;
+    return wrapped_;
+}
+
+void TracedHandlers::run(std::size_t index, Host& host, const std::uint32_t* args) {
+    const HandlerEntry& entry = original_[index];
+    std::string words = "[";
+    for (std::uint32_t i = 0; i < entry.arg_count; ++i) {
+        if (i != 0) words += ',';
+        words += std::to_string(args[i]);
+    }
+    words += "]";
+    trace_->write(
+        trace_->line("event").text("handler", entry.name != nullptr ? entry.name : "?").raw("args", words));
+    TracingHost traced(host, *trace_, design_);
+    entry.fn(traced, args);
+}
+
+}  // namespace tockly::host::win32

@@ -1,0 +1,82 @@
+// The host's trace: with TOCKLY_TRACE=FILE set, every event the host delivers to a handler, every
+// command a handler calls, every property it writes, and the host's own window events (open,
+// close, input turned away, malformed calls, the end) are appended to FILE, one JSON object per
+// line. It is meant for diagnosing a user's problem and for end-to-end tests. Texts are written
+// as UTF-8. Every line starts with:
+//
+//   "seq"    1, 2, 3 ... in the order things happened
+//   "clock"  the host's clock (shifted, see clock_setting.h) as "YYYY-MM-DD HH:MM:SS.mmm"
+//   "kind"   one of:
+//     "start"     the host has loaded the image ("shift_ms": the clock shift in effect)
+//     "event"     "handler" (its name in the handler table), "args" (the event's words)
+//     "command"   "name" (or "number" for an unknown one), "args", "result"
+//     "library"   "library", "command", "args"
+//     "write"     "window", "unit" (hex identifiers), "property", "element", "value"
+//     "open"      "window", "serial", "modal"; "close": "window", "serial"
+//     "refused"   "input", "target"
+//     "error"     "what": a malformed host call or a setting that was not understood
+//     "exit"      "code"
+//
+// Argument values: a text as a string, an integer or date-time as a number, a logical as true or
+// false, a byte set as {"bytes": length}, a unit as {"window": .., "unit": ..}, an omitted
+// argument as null.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/core/date_time.h"
+#include "host/core/unit_design.h"
+#include "host/host.h"
+#include "host/win32/json_line.h"
+
+namespace tockly::host::win32 {
+
+inline constexpr char kTraceVariable[] = "TOCKLY_TRACE";
+
+class Trace {
+  public:
+    // The trace named by TOCKLY_TRACE, or null when it is not set or the file cannot be opened.
+    static std::unique_ptr<Trace> from_environment(Clock& clock);
+    ~Trace();
+    Trace(const Trace&) = delete;
+    Trace& operator=(const Trace&) = delete;
+
+    // A line with seq, clock and kind filled in.
+    JsonLine line(std::string_view kind);
+    void write(const JsonLine& line);
+    // A GBK text as UTF-8.
+    static std::string utf8(std::string_view gbk);
+
+  private:
+    Trace(void* file, Clock& clock) : file_(file), clock_(clock) {}
+    void* file_;
+    Clock& clock_;
+    std::uint64_t seq_ = 0;
+};
+
+// The handler table with each entry wrapped so that its event, and every host call the handler
+// makes, reach the trace. Without a trace the original table is used unchanged.
+class TracedHandlers {
+  public:
+    TracedHandlers(std::span<const HandlerEntry> handlers, Trace* trace, const ProgramDesign* design);
+    ~TracedHandlers();
+    TracedHandlers(const TracedHandlers&) = delete;
+    TracedHandlers& operator=(const TracedHandlers&) = delete;
+    std::span<const HandlerEntry> table() const;
+
+    // Runs handler `index` with a host that traces each call (used by the wrappers).
+    void run(std::size_t index, Host& host, const std::uint32_t* args);
+
+  private:
+    std::span<const HandlerEntry> original_;
+    std::vector<HandlerEntry> wrapped_;
+    Trace* trace_;
+    const ProgramDesign* design_;
+};
+
+}  // namespace tockly::host::win32

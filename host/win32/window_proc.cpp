@@ -1,0 +1,239 @@
+// Messages of Tockly's windows and of the host's hidden window: what the user does comes back to
+// the core through its input entry points; nothing else changes the unit state.
+#include <exception>
+
+#include "host/core/arg_access.h"
+#include "host/core/runtime.h"
+#include "host/core/wide_text_win32.h"
+#include "host/host_constants.h"
+#include "host/win32/window_classes.h"
+#include "host/win32/window_system.h"
+
+namespace tockly::host::win32 {
+
+namespace {
+
+Win32WindowSystem* g_system = nullptr;
+
+// Exceptions never cross the system's frames: they end the program with a message.
+template <typename F>
+LRESULT guarded(F&& f) {
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        end_after_internal_error(e.what());
+    } catch (...) {
+        end_after_internal_error("unknown exception");
+    }
+}
+
+LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* data = reinterpret_cast<Win32WindowSystem::WindowData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (data == nullptr || g_system == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+    return guarded([&] { return g_system->window_message(*data, hwnd, message, wparam, lparam); });
+}
+
+LRESULT CALLBACK host_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (g_system == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+    return guarded([&] { return g_system->host_message(hwnd, message, wparam, lparam); });
+}
+
+std::string window_text(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return gbk_from_wide_lossy(text);
+}
+
+}  // namespace
+
+HINSTANCE module_instance() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&module_instance), &module);
+    return module;
+}
+
+void register_window_classes(Win32WindowSystem& system, HINSTANCE instance) {
+    g_system = &system;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    // The program's own icon, when the executable carries it.
+    HMODULE exe = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(exe, MAKEINTRESOURCEW(kProgramIconId));
+    if (wc.hIcon == nullptr) wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+
+    WNDCLASSEXW host{};
+    host.cbSize = sizeof host;
+    host.lpfnWndProc = host_proc;
+    host.hInstance = instance;
+    host.lpszClassName = kHostClass;
+    RegisterClassExW(&host);
+}
+
+void unregister_window_classes(HINSTANCE instance) {
+    UnregisterClassW(kWindowClass, instance);
+    UnregisterClassW(kHostClass, instance);
+    g_system = nullptr;
+}
+
+void end_after_internal_error(const char* what) {
+    const std::wstring text =
+        L"Tockly \x9047\x5230\x5185\x90E8\x9519\x8BEF\xFF0C\x5373\x5C06\x7ED3\x675F\x3002\n" +
+        wide_from_gbk(what);  // "Tockly 遇到内部错误，即将结束。"
+    MessageBoxW(nullptr, text.c_str(), L"Tockly", MB_OK | MB_ICONERROR);
+    ExitProcess(3);
+}
+
+LRESULT Win32WindowSystem::window_message(WindowData& data, HWND hwnd, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
+    WindowInstance* window = instance_of(data);
+    if (window == nullptr || runtime_ == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+    switch (message) {
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wparam), &r, brush(window_background(*window)));
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+            return control_colours(data, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+        case WM_COMMAND:
+            command_message(data, wparam, lparam);
+            return 0;
+        case WM_RBUTTONDOWN:
+            // The core may close this window: nothing of it is touched after the call.
+            runtime_->right_click(*window);
+            return 0;
+        case WM_SIZE:
+            if (data.updating == 0 && data.shown) {
+                if (wparam == SIZE_MINIMIZED) {
+                    runtime_->minimize(*window);
+                    return 0;
+                }
+                if (wparam == SIZE_RESTORED || wparam == SIZE_MAXIMIZED) window->self().placement = 1;
+            }
+            return 0;
+        case WM_CLOSE:
+            // The close button of the start-up window closes it as Exit does: the program ends.
+            // Other windows close only as the program decides.
+            if (data.serial == start_serial_) {
+                const UnitState& self = window->self();
+                ArgRecord unit{window->id(), self.id(),
+                               type_word::unit(static_cast<std::uint32_t>(UnitType::window))};
+                runtime_->call_core(command::close_window, std::span<const ArgRecord>(&unit, 1));
+            }
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM lparam) {
+    if (data.updating != 0 || lparam == 0) return;  // the host's own changes are no input
+    WindowInstance* window = instance_of(data);
+    const int id = LOWORD(wparam);
+    if (window == nullptr || id < kFirstControlId) return;
+    const auto index = static_cast<std::size_t>(id - kFirstControlId);
+    if (index >= window->units.size()) return;
+    UnitState& unit = window->units[index];
+    Control* control = control_of(data, unit.id());
+    if (control == nullptr) return;
+    HWND hwnd = control->hwnd;
+    const UINT code = HIWORD(wparam);
+    switch (unit.type()) {
+        case UnitType::button:
+        case UnitType::check_box:
+        case UnitType::radio_button:
+            if (code == BN_CLICKED) runtime_->click(*window, unit);
+            break;
+        case UnitType::combo_box:
+            if (code == CBN_SELCHANGE) {
+                const auto chosen = static_cast<std::int32_t>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
+                if (!runtime_->choose(*window, unit, chosen)) {
+                    ++data.updating;
+                    SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
+                    --data.updating;
+                }
+            }
+            break;
+        case UnitType::edit_box:
+            if (code == EN_CHANGE) runtime_->type_text(*window, unit, window_text(hwnd));
+            break;
+        case UnitType::list_box:
+            if (code == LBN_SELCHANGE) {
+                runtime_->select(*window, unit,
+                                 static_cast<std::int32_t>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0)));
+            } else if (code == LBN_DBLCLK) {
+                runtime_->double_click(*window, unit);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT Win32WindowSystem::control_colours(WindowData& data, HDC dc, HWND hwnd) {
+    WindowInstance* window = instance_of(data);
+    Control* control = control_by_hwnd(data, hwnd);
+    // The list of a drop-down combo box is a window of its own inside the control.
+    if (control == nullptr) control = control_by_hwnd(data, GetParent(hwnd));
+    if (window == nullptr) return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    const COLORREF window_bg = window_background(*window);
+    if (control == nullptr || control->index >= window->units.size()) {
+        SetBkColor(dc, window_bg);
+        return reinterpret_cast<LRESULT>(brush(window_bg));
+    }
+    const UnitState& unit = window->units[control->index];
+    const std::uint32_t own_bg = unit.design->background;
+    const COLORREF bg = (own_bg & 0xFF000000u) != 0 ? window_bg : static_cast<COLORREF>(own_bg);
+    if (unit.type() == UnitType::edit_box && unit.disabled) {
+        // A disabled edit box shows the system's greyed text on its own background.
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    } else {
+        SetTextColor(dc, static_cast<COLORREF>(unit.text_colour & 0x00FFFFFFu));
+    }
+    SetBkColor(dc, bg);
+    return reinterpret_cast<LRESULT>(brush(bg));
+}
+
+LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER) {
+        timer_message(static_cast<UINT_PTR>(wparam));
+        return 0;
+    }
+    if (message == kTrayMessage) {
+        tray_message(lparam);
+        return 0;
+    }
+    if (message == kMenuChosenMessage) {
+        // Delivered after the handler that popped the menu has ended.
+        if (runtime_ != nullptr && !chosen_menu_item_.empty()) {
+            const std::string caption = std::move(chosen_menu_item_);
+            chosen_menu_item_.clear();
+            runtime_->choose_menu_item(caption);
+        }
+        return 0;
+    }
+    if (taskbar_created_ != 0 && message == taskbar_created_) {
+        // The shell restarted: our icon went with the old one.
+        if (tray_shown_) add_tray_icon(true);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+}  // namespace tockly::host::win32

@@ -1,0 +1,450 @@
+// Windows and controls: made from the core's unit state, kept showing it.
+#include "host/win32/window_system.h"
+
+#include <algorithm>
+
+#include "host/core/runtime.h"
+#include "host/core/wide_text_win32.h"
+#include "host/win32/trace.h"
+#include "host/win32/window_classes.h"
+
+namespace tockly::host::win32 {
+
+namespace {
+
+// The form's colour value for "no colour of its own".
+constexpr std::uint32_t kNoColour = 0xFF000000u;
+// The drop-down list of a combo box: how far it opens below the 20-pixel box.
+constexpr int kComboListHeight = 200;
+
+int control_id(std::size_t index) {
+    return static_cast<int>(kFirstControlId + index);
+}
+
+bool has_window(UnitType t) {
+    switch (t) {
+        case UnitType::label:
+        case UnitType::edit_box:
+        case UnitType::button:
+        case UnitType::check_box:
+        case UnitType::radio_button:
+        case UnitType::group_box:
+        case UnitType::combo_box:
+        case UnitType::list_box:
+        case UnitType::shape_box:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool shows_text(UnitType t) {
+    return t == UnitType::label || t == UnitType::button || t == UnitType::check_box ||
+           t == UnitType::radio_button || t == UnitType::group_box;
+}
+
+}  // namespace
+
+Win32WindowSystem::Win32WindowSystem(Clock& clock, Trace* trace) : clock_(clock), trace_(trace) {
+    instance_ = module_instance();
+    HDC screen = GetDC(nullptr);
+    if (screen != nullptr) {
+        const int d = GetDeviceCaps(screen, LOGPIXELSY);
+        if (d > 0) dpi_ = d;
+        ReleaseDC(nullptr, screen);
+    }
+    register_window_classes(*this, instance_);
+    host_window_ =
+        CreateWindowExW(0, kHostClass, L"Tockly", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+    taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+Win32WindowSystem::~Win32WindowSystem() {
+    for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
+    remove_tray_icon();
+    close_sound();
+    for (auto& [serial, data] : windows_) {
+        SetWindowLongPtrW(data->hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(data->hwnd);
+        destroy_controls(*data);
+    }
+    for (auto& [colour, b] : brushes_) DeleteObject(b);
+    if (host_window_ != nullptr) DestroyWindow(host_window_);
+    unregister_window_classes(instance_);
+}
+
+int Win32WindowSystem::scale(int design_pixels) const {
+    return MulDiv(design_pixels, dpi_, 96);
+}
+
+HWND Win32WindowSystem::start_window_handle() const {
+    auto it = windows_.find(start_serial_);
+    return it != windows_.end() ? it->second->hwnd : nullptr;
+}
+
+Win32WindowSystem::WindowData* Win32WindowSystem::data_of(const WindowInstance& window) {
+    auto it = windows_.find(window.serial);
+    return it != windows_.end() ? it->second.get() : nullptr;
+}
+
+WindowInstance* Win32WindowSystem::instance_of(const WindowData& data) const {
+    if (runtime_ == nullptr) return nullptr;
+    for (WindowInstance* w : runtime_->open_windows()) {
+        if (w->serial == data.serial && !w->destroyed) return w;
+    }
+    return nullptr;
+}
+
+Win32WindowSystem::Control* Win32WindowSystem::control_of(WindowData& data, std::uint32_t unit_id) {
+    for (Control& c : data.controls) {
+        if (c.unit_id == unit_id) return &c;
+    }
+    return nullptr;
+}
+
+Win32WindowSystem::Control* Win32WindowSystem::control_by_hwnd(WindowData& data, HWND hwnd) {
+    for (Control& c : data.controls) {
+        if (c.hwnd == hwnd) return &c;
+    }
+    return nullptr;
+}
+
+COLORREF Win32WindowSystem::window_background(const WindowInstance& window) const {
+    const std::uint32_t bg = window.self().design->background;
+    return (bg & kNoColour) != 0 ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(bg);
+}
+
+HBRUSH Win32WindowSystem::brush(COLORREF colour) {
+    auto it = brushes_.find(colour);
+    if (it != brushes_.end()) return it->second;
+    HBRUSH b = CreateSolidBrush(colour);
+    brushes_[colour] = b;
+    return b;
+}
+
+HFONT Win32WindowSystem::make_font(const UnitState& unit) const {
+    const FontDesign& f = unit.design->font;
+    LOGFONTW lf{};
+    lf.lfHeight = MulDiv(unit.font_height, dpi_, 96);
+    lf.lfWeight = f.weight;
+    lf.lfCharSet = GB2312_CHARSET;
+    lf.lfOutPrecision = OUT_STROKE_PRECIS;
+    lf.lfClipPrecision = CLIP_STROKE_PRECIS;
+    lf.lfQuality = DRAFT_QUALITY;
+    lf.lfPitchAndFamily = VARIABLE_PITCH;
+    const std::wstring face = wide_from_gbk(f.face);
+    face.copy(lf.lfFaceName, std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
+    return CreateFontIndirectW(&lf);
+}
+
+// --- Windows -------------------------------------------------------------------------------------
+
+void Win32WindowSystem::create_window(WindowInstance& window) {
+    auto data = std::make_unique<WindowData>();
+    data->serial = window.serial;
+    WindowData& d = *data;
+    windows_[window.serial] = std::move(data);
+    if (start_serial_ == 0) start_serial_ = window.serial;
+    window.system_data = &d;
+
+    const UnitDesign& self = *window.self().design;
+    const bool framed = self.frame_style != 0;
+    // A window without a frame is a strip that shows news: above every other window, without a
+    // taskbar button of its own.
+    const DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
+                               : WS_POPUP;
+    const DWORD ex_style = framed ? 0 : (WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    HWND owner = window.modal ? start_window_handle() : nullptr;
+    d.hwnd = CreateWindowExW(ex_style, kWindowClass, wide_from_gbk(window.self().text).c_str(), style,
+                             scale(self.place.left), scale(self.place.top), scale(self.place.width),
+                             scale(self.place.height), owner, nullptr, instance_, &d);
+    if (d.hwnd == nullptr) {
+        host_error("the window " + std::to_string(window.id()) + " could not be created");
+        return;
+    }
+    create_controls(window, d);
+
+    if (window.modal) {
+        // A modal window takes all input from the windows opened before it.
+        for (auto& [serial, other] : windows_) {
+            if (other.get() == &d || other->hwnd == nullptr || !IsWindowEnabled(other->hwnd)) continue;
+            EnableWindow(other->hwnd, FALSE);
+            d.disabled_for_modal.push_back(other->hwnd);
+        }
+    }
+}
+
+void Win32WindowSystem::create_controls(WindowInstance& window, WindowData& data) {
+    // Stacking: earlier in the form lies on top, and group boxes lie beneath everything drawn
+    // over them. Tab order follows the same order.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 1; i < window.units.size(); ++i) {
+        if (window.units[i].type() != UnitType::group_box) order.push_back(i);
+    }
+    for (std::size_t i = 1; i < window.units.size(); ++i) {
+        if (window.units[i].type() == UnitType::group_box) order.push_back(i);
+    }
+    for (std::size_t i : order) {
+        UnitState& unit = window.units[i];
+        if (!has_window(unit.type())) continue;
+        HWND hwnd = create_control(window, data, unit, i);
+        if (hwnd == nullptr) {
+            host_error("the control " + unit.name() + " could not be created");
+            continue;
+        }
+        SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+HWND Win32WindowSystem::create_control(WindowInstance& window, WindowData& data, UnitState& unit,
+                                       std::size_t index) {
+    const UnitDesign& design = *unit.design;
+    const image::Place place = window.design->client_place(design);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD ex_style = 0;
+    if (unit.visible) style |= WS_VISIBLE;
+    if (design.tab_stop) style |= WS_TABSTOP;
+    // A label never really becomes disabled: a disabled static draws its text grey, and a label
+    // passes mouse input to its window anyway.
+    if (unit.disabled && unit.type() != UnitType::label) style |= WS_DISABLED;
+    const wchar_t* cls = L"STATIC";
+    int height = scale(place.height);
+    switch (unit.type()) {
+        case UnitType::label:
+            style |= SS_NOPREFIX | (design.centred ? SS_CENTER : SS_LEFT);
+            if (design.v_centred) style |= SS_CENTERIMAGE;
+            break;
+        case UnitType::edit_box:
+            cls = L"EDIT";
+            style |= ES_AUTOHSCROLL;
+            ex_style |= WS_EX_CLIENTEDGE;
+            break;
+        case UnitType::button:
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON;
+            break;
+        case UnitType::check_box:
+            cls = L"BUTTON";
+            style |= BS_CHECKBOX;  // the core decides the state; the control only shows it
+            break;
+        case UnitType::radio_button:
+            cls = L"BUTTON";
+            style |= BS_RADIOBUTTON;
+            break;
+        case UnitType::group_box:
+            cls = L"BUTTON";
+            style |= BS_GROUPBOX;
+            break;
+        case UnitType::combo_box:
+            cls = L"COMBOBOX";
+            style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+            height = scale(place.height + kComboListHeight);
+            break;
+        case UnitType::list_box:
+            cls = L"LISTBOX";
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+            ex_style |= WS_EX_CLIENTEDGE;
+            break;
+        case UnitType::shape_box:
+            style |= SS_BLACKFRAME;
+            break;
+        default:
+            return nullptr;
+    }
+    HWND hwnd = CreateWindowExW(
+        ex_style, cls, L"", style, scale(place.left), scale(place.top), scale(place.width), height, data.hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(index))), instance_, nullptr);
+    if (hwnd == nullptr) return nullptr;
+    data.controls.push_back(Control{unit.id(), index, hwnd, nullptr});
+    Control& control = data.controls.back();
+    if (unit.type() != UnitType::shape_box) {
+        control.font = make_font(unit);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+    }
+    if (unit.type() == UnitType::combo_box) {
+        // The closed box keeps the form's height whatever the font.
+        const int field = scale(place.height) - 6;
+        if (field > 0) SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+    show_state(data, control, unit);
+    return hwnd;
+}
+
+void Win32WindowSystem::destroy_controls(WindowData& data) {
+    for (Control& c : data.controls) {
+        if (c.hwnd != nullptr && IsWindow(c.hwnd)) DestroyWindow(c.hwnd);
+        if (c.font != nullptr) DeleteObject(c.font);
+    }
+    data.controls.clear();
+}
+
+void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState& unit) {
+    ++data.updating;
+    const bool list = unit.type() == UnitType::list_box;
+    const UINT reset = list ? LB_RESETCONTENT : CB_RESETCONTENT;
+    const UINT add = list ? LB_ADDSTRING : CB_ADDSTRING;
+    const LRESULT top = list ? SendMessageW(control.hwnd, LB_GETTOPINDEX, 0, 0) : 0;
+    SendMessageW(control.hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(control.hwnd, reset, 0, 0);
+    for (const std::string& item : unit.items) {
+        const std::wstring text = wide_from_gbk(item);
+        SendMessageW(control.hwnd, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SendMessageW(control.hwnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
+    if (list && top > 0) SendMessageW(control.hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    SendMessageW(control.hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control.hwnd, nullptr, TRUE);
+    --data.updating;
+}
+
+void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState& unit) {
+    ++data.updating;
+    const UnitType t = unit.type();
+    if (shows_text(t) || t == UnitType::edit_box) {
+        SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+    }
+    if (t == UnitType::check_box || t == UnitType::radio_button) {
+        SendMessageW(control.hwnd, BM_SETCHECK, unit.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    if (t == UnitType::combo_box || t == UnitType::list_box) fill_items(data, control, unit);
+    --data.updating;
+}
+
+void Win32WindowSystem::show_window(WindowInstance& window) {
+    WindowData* data = data_of(window);
+    if (data == nullptr || data->hwnd == nullptr) return;
+    data->shown = true;
+    trace_window("open", window);
+    if (!window.self().visible) return;
+    int how = SW_SHOWNORMAL;
+    // News in a popup must not take the keyboard from what the user is typing.
+    if (window.serial != start_serial_ && !window.modal) how = SW_SHOWNOACTIVATE;
+    ShowWindow(data->hwnd, how);
+    UpdateWindow(data->hwnd);
+}
+
+void Win32WindowSystem::destroy_window(WindowInstance& window) {
+    WindowData* data = data_of(window);
+    trace_window("close", window);
+    if (data == nullptr) return;
+    for (HWND other : data->disabled_for_modal) {
+        if (IsWindow(other)) EnableWindow(other, TRUE);
+    }
+    if (window.serial == tray_window_serial_) remove_tray_icon();
+    HWND hwnd = data->hwnd;
+    if (hwnd != nullptr) {
+        // From here on the window's messages no longer reach the core.
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+    for (Control& c : data->controls) {
+        if (c.font != nullptr) DeleteObject(c.font);
+    }
+    window.system_data = nullptr;
+    windows_.erase(window.serial);
+}
+
+void Win32WindowSystem::trace_window(const char* kind, const WindowInstance& window) {
+    if (trace_ == nullptr) return;
+    JsonLine line = trace_->line(kind);
+    line.text("window", hex_id(window.id())).number("serial", static_cast<std::int64_t>(window.serial));
+    if (std::string_view(kind) == "open")
+        line.boolean("modal", window.modal).boolean("visible", window.self().visible);
+    trace_->write(line);
+}
+
+// --- State shown ---------------------------------------------------------------------------------
+
+void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Change what) {
+    WindowData* data = data_of(window);
+    if (data == nullptr || data->hwnd == nullptr) return;
+    if (unit.type() == UnitType::window) {
+        if (!data->shown) return;  // show_window shows the state the creation handler left
+        ++data->updating;
+        if (what == Change::visible) {
+            ShowWindow(data->hwnd, unit.visible ? SW_SHOW : SW_HIDE);
+        } else if (what == Change::placement) {
+            if (unit.placement == 2 && !IsIconic(data->hwnd)) {
+                ShowWindow(data->hwnd, SW_MINIMIZE);
+            } else if (unit.placement != 2) {
+                if (IsIconic(data->hwnd)) ShowWindow(data->hwnd, SW_RESTORE);
+                if (IsWindowVisible(data->hwnd)) SetForegroundWindow(data->hwnd);
+            }
+        }
+        --data->updating;
+        return;
+    }
+    Control* control = control_of(*data, unit.id());
+    if (control == nullptr) return;  // a unit without a window of its own (timer, dialog, menu)
+    switch (what) {
+        case Change::text:
+        case Change::checked:
+        case Change::items:
+            show_state(*data, *control, unit);
+            break;
+        case Change::visible:
+            ShowWindow(control->hwnd, unit.visible ? SW_SHOWNA : SW_HIDE);
+            break;
+        case Change::disabled:
+            if (unit.type() != UnitType::label) EnableWindow(control->hwnd, unit.disabled ? FALSE : TRUE);
+            break;
+        case Change::selection:
+            ++data->updating;
+            SendMessageW(control->hwnd, unit.type() == UnitType::list_box ? LB_SETCURSEL : CB_SETCURSEL,
+                         static_cast<WPARAM>(unit.selection), 0);
+            --data->updating;
+            break;
+        case Change::font: {
+            HFONT font = make_font(unit);
+            SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            if (control->font != nullptr) DeleteObject(control->font);
+            control->font = font;
+            InvalidateRect(control->hwnd, nullptr, TRUE);
+            break;
+        }
+        case Change::text_colour:
+            InvalidateRect(control->hwnd, nullptr, TRUE);
+            break;
+        default:
+            break;
+    }
+}
+
+void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {
+    WindowData* data = data_of(window);
+    if (data == nullptr || data->hwnd == nullptr) return;
+    if (unit.type() == UnitType::window) {
+        if (!data->shown) return;
+        unit.visible = IsWindowVisible(data->hwnd) != 0;
+        unit.placement = IsIconic(data->hwnd) ? 2 : 1;
+        return;
+    }
+    Control* control = control_of(*data, unit.id());
+    if (control == nullptr) return;
+    switch (unit.type()) {
+        case UnitType::edit_box: {
+            const int length = GetWindowTextLengthW(control->hwnd);
+            std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+            const int got = GetWindowTextW(control->hwnd, text.data(), static_cast<int>(text.size()));
+            text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+            unit.text = gbk_from_wide_lossy(text);
+            break;
+        }
+        case UnitType::list_box:
+            unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
+            break;
+        case UnitType::combo_box:
+            unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, CB_GETCURSEL, 0, 0));
+            break;
+        default:
+            break;
+    }
+}
+
+void Win32WindowSystem::set_focus(WindowInstance& window, UnitState& unit) {
+    WindowData* data = data_of(window);
+    if (data == nullptr) return;
+    if (Control* control = control_of(*data, unit.id())) SetFocus(control->hwnd);
+}
+
+}  // namespace tockly::host::win32

@@ -1,0 +1,145 @@
+// The Windows host's screen, sound card and OS: the host core's window system made of real
+// windows and controls, system timers, the notification-area icon, the system's dialogs, MCI and
+// PlaySound, and processes. The core's unit state stays the one truth: every control shows it,
+// and what the user does on a control comes back through the core's input entry points.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/core/date_time.h"
+#include "host/core/window_system.h"
+
+namespace tockly::host {
+class Runtime;
+}
+
+namespace tockly::host::win32 {
+
+class Trace;
+
+class Win32WindowSystem final : public WindowSystem {
+  public:
+    Win32WindowSystem(Clock& clock, Trace* trace);
+    ~Win32WindowSystem() override;
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
+    void attach(Runtime& runtime) { runtime_ = &runtime; }
+    // Scales a length of the form's 96-DPI design to the display.
+    int scale(int design_pixels) const;
+    int dpi() const { return dpi_; }
+    // The start-up window's handle once it exists (for tests and owners).
+    HWND start_window_handle() const;
+
+    // WindowSystem
+    void create_window(WindowInstance& window) override;
+    void show_window(WindowInstance& window) override;
+    void destroy_window(WindowInstance& window) override;
+    void unit_changed(WindowInstance& window, UnitState& unit, Change what) override;
+    void refresh_unit(WindowInstance& window, UnitState& unit) override;
+    void set_focus(WindowInstance& window, UnitState& unit) override;
+    void pop_up_menu(WindowInstance& window, UnitState& menu) override;
+    std::optional<std::string> run_file_dialog(WindowInstance& window, UnitState& dialog) override;
+    void message_box(std::string_view text, std::uint32_t buttons) override;
+    void set_tray_icon(WindowInstance& window, std::span<const std::uint8_t> icon,
+                       std::string_view tip) override;
+    void input_refused(std::string_view what, std::string_view target) override;
+    bool play_mp3(std::string_view path, std::int32_t times) override;
+    void play_wav(std::span<const std::uint8_t> wav, bool repeat) override;
+    void stop_sound() override;
+    void run_process(std::string_view command_line, bool wait, std::int32_t show_mode) override;
+    std::string program_directory() override;
+    void enable_visual_styles() override;
+    void start_timer(TimerKey key, std::uint32_t period_ms, bool on_second_boundary) override;
+    void stop_timer(TimerKey key) override;
+    void run_loop(const std::function<bool()>& done) override;
+    void host_error(std::string_view what) override;
+    void program_ended(int exit_code) override;
+    [[noreturn]] void fatal_error(std::uint32_t code) override;
+
+    // --- Used by the window procedures (window_proc.cpp) ---------------------------------------
+    struct Control {
+        std::uint32_t unit_id = 0;
+        std::size_t index = 0;  // in WindowInstance::units
+        HWND hwnd = nullptr;
+        HFONT font = nullptr;
+    };
+    struct WindowData {
+        std::uint64_t serial = 0;
+        HWND hwnd = nullptr;
+        std::vector<Control> controls;
+        std::vector<HWND> disabled_for_modal;  // windows this modal window disabled
+        bool shown = false;
+        int updating = 0;  // >0 while the host itself changes a control (no input events)
+    };
+    LRESULT window_message(WindowData& data, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT host_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  private:
+    struct Timer {
+        TimerKey key;
+        std::uint32_t period_ms = 0;
+        bool on_second_boundary = false;
+    };
+
+    WindowData* data_of(const WindowInstance& window);
+    WindowInstance* instance_of(const WindowData& data) const;
+    Control* control_of(WindowData& data, std::uint32_t unit_id);
+    Control* control_by_hwnd(WindowData& data, HWND hwnd);
+    void create_controls(WindowInstance& window, WindowData& data);
+    void destroy_controls(WindowData& data);
+    HWND create_control(WindowInstance& window, WindowData& data, UnitState& unit, std::size_t index);
+    void show_state(WindowData& data, Control& control, UnitState& unit);
+    void fill_items(WindowData& data, Control& control, UnitState& unit);
+    HFONT make_font(const UnitState& unit) const;
+    HBRUSH brush(COLORREF colour);
+    COLORREF window_background(const WindowInstance& window) const;
+    LRESULT control_colours(WindowData& data, HDC dc, HWND control);
+    void arm_timer(UINT_PTR id, const Timer& timer);
+    void timer_message(UINT_PTR id);
+    void tray_message(LPARAM lparam);
+    void add_tray_icon(bool again);
+    void remove_tray_icon();
+    void close_sound();
+    void trace_window(const char* kind, const WindowInstance& window);
+    void command_message(WindowData& data, WPARAM wparam, LPARAM lparam);
+
+    Clock& clock_;
+    Trace* trace_;
+    Runtime* runtime_ = nullptr;
+    HINSTANCE instance_ = nullptr;
+    HWND host_window_ = nullptr;  // timers, the tray icon and deferred work
+    int dpi_ = 96;
+    std::map<std::uint64_t, std::unique_ptr<WindowData>> windows_;  // by serial
+    std::uint64_t start_serial_ = 0;
+    std::map<COLORREF, HBRUSH> brushes_;
+
+    std::map<UINT_PTR, Timer> timers_;
+    UINT_PTR next_timer_id_ = 1;
+
+    // The one notification-area icon.
+    bool tray_shown_ = false;
+    std::uint64_t tray_window_serial_ = 0;
+    HICON tray_icon_ = nullptr;
+    std::wstring tray_tip_;
+    UINT taskbar_created_ = 0;
+
+    // Sound: the MP3 opened through MCI, the WAV data PlaySound is looping.
+    bool mp3_open_ = false;
+    std::vector<std::uint8_t> wav_;
+
+    // The menu item chosen last, delivered once the handler that popped the menu has ended.
+    std::string chosen_menu_item_;
+
+    HANDLE visual_styles_context_ = INVALID_HANDLE_VALUE;
+    bool ended_ = false;
+};
+
+}  // namespace tockly::host::win32

@@ -1,0 +1,28 @@
+// corlb.xrt: the runtime host DLL that Tockly.exe loads. It puts the Windows host and Tockly's
+// handler module together and exports GetNewSock, through which the launcher gets the entry it
+// hands the application image to.
+#include <windows.h>
+
+#include "app/constants.h"
+#include "app/handler_table.h"
+#include "host/win32/host_main.h"
+
+namespace {
+
+// The one request the launcher makes.
+constexpr int kEntryRequest = 1000;
+
+void __stdcall run_application_image(const void* image) {
+    tockly::host::win32::ApplicationModule app;
+    app.handlers = tockly::app::handler_table();
+    app.bind_constants = &tockly::app::bind_constants;
+    tockly::host::win32::run_image(image, app);
+}
+
+}  // namespace
+
+// With 1000 the entry that takes the application image; any other request is refused (null).
+extern "C" __declspec(dllexport) void* __stdcall GetNewSock(int request) {
+    if (request != kEntryRequest) return nullptr;
+    return reinterpret_cast<void*>(&run_application_image);
+}
