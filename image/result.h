@@ -35,7 +35,8 @@ public:
 
     T& value() & { return std::get<0>(state_); }
     const T& value() const& { return std::get<0>(state_); }
-    T&& value() && { return std::get<0>(std::move(state_)); }
+    // By value: a temporary Result's value outlives the Result (safe in range-for and the like).
+    T value() && { return std::get<0>(std::move(state_)); }
     const Error& error() const { return std::get<1>(state_); }
 
     T* operator->() { return &value(); }
