@@ -32,9 +32,7 @@ std::optional<std::string> environment(const wchar_t* name) {
 }
 
 [[noreturn]] void refuse(const std::string& why) {
-    const std::wstring text =
-        L"Tockly \x65E0\x6CD5\x542F\x52A8\xFF1A\x7A0B\x5E8F\x6620\x50CF\x65E0\x6548\x3002\n" +
-        wide_from_gbk(why);  // "Tockly 无法启动：程序映像无效。"
+    const std::wstring text = L"Tockly 无法启动：程序映像无效。\n" + wide_from_gbk(why);
     MessageBoxW(nullptr, text.c_str(), L"Tockly", MB_OK | MB_ICONERROR);
     ExitProcess(1);
 }

@@ -175,12 +175,8 @@ std::optional<std::string> Win32WindowSystem::run_file_dialog(WindowInstance& wi
     auto path = gbk_from_wide(file);
     if (!path) {
         // A name Tockly cannot keep would be stored wrong and never found again.
-        MessageBoxW(
-            ofn.hwndOwner,
-            L"\x6240\x9009\x6587\x4EF6\x7684\x8DEF\x5F84\x4E2D\x6709\x7B80\x4F53\x4E2D\x6587\x5B57\x7B26"
-            L"\x96C6\x4EE5\x5916\x7684\x5B57\x7B26\xFF0C\x8BF7\x9009\x62E9\x5176\x4ED6\x6587\x4EF6\x3002",
-            L"Tockly",
-            MB_OK | MB_ICONWARNING);  // 所选文件的路径中有简体中文字符集以外的字符，请选择其他文件。
+        MessageBoxW(ofn.hwndOwner, L"所选文件的路径中有简体中文字符集以外的字符，请选择其他文件。", L"Tockly",
+                    MB_OK | MB_ICONWARNING);
         return std::nullopt;
     }
     return path;
@@ -395,20 +391,23 @@ void Win32WindowSystem::host_error(std::string_view what) {
     if (trace_ != nullptr) trace_->write(trace_->line("error").text("what", Trace::utf8(what)));
 }
 
-void Win32WindowSystem::program_ended(int exit_code) {
+void Win32WindowSystem::shut_down() {
     ended_ = true;
     for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
     timers_.clear();
     close_sound();
     remove_tray_icon();
+}
+
+void Win32WindowSystem::program_ended(int exit_code) {
+    shut_down();
     if (trace_ != nullptr) trace_->write(trace_->line("exit").number("code", exit_code));
 }
 
 void Win32WindowSystem::fatal_error(std::uint32_t code) {
-    program_ended(static_cast<int>(code));
-    const std::wstring text =
-        L"Tockly \x8FD0\x884C\x51FA\x9519\xFF08\x9519\x8BEF\x4EE3\x7801 " + std::to_wstring(code) +
-        L"\xFF09\xFF0C\x5373\x5C06\x7ED3\x675F\x3002";  // "Tockly 运行出错（错误代码 N），即将结束。"
+    if (trace_ != nullptr) trace_->write(trace_->line("fatal").number("code", code));
+    shut_down();
+    const std::wstring text = L"Tockly 运行出错（错误代码 " + std::to_wstring(code) + L"），即将结束。";
     MessageBoxW(nullptr, text.c_str(), L"Tockly", MB_OK | MB_ICONERROR);
     ExitProcess(3);
 }

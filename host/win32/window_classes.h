@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace tockly::host::win32 {
 
 class Win32WindowSystem;
@@ -18,6 +20,8 @@ inline constexpr UINT kTrayIconId = 1;
 // The icon group the launcher carries.
 inline constexpr int kProgramIconId = 129;
 
+// A control's text as GBK (characters GBK cannot hold become '?').
+std::string control_text(HWND hwnd);
 // The module holding this code (the DLL when linked into it).
 HINSTANCE module_instance();
 void register_window_classes(Win32WindowSystem& system, HINSTANCE instance);

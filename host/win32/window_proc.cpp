@@ -42,14 +42,6 @@ LRESULT CALLBACK host_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     return guarded([&] { return g_system->host_message(hwnd, message, wparam, lparam); });
 }
 
-std::string window_text(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return gbk_from_wide_lossy(text);
-}
-
 }  // namespace
 
 HINSTANCE module_instance() {
@@ -88,9 +80,7 @@ void unregister_window_classes(HINSTANCE instance) {
 }
 
 void end_after_internal_error(const char* what) {
-    const std::wstring text =
-        L"Tockly \x9047\x5230\x5185\x90E8\x9519\x8BEF\xFF0C\x5373\x5C06\x7ED3\x675F\x3002\n" +
-        wide_from_gbk(what);  // "Tockly 遇到内部错误，即将结束。"
+    const std::wstring text = L"Tockly 遇到内部错误，即将结束。\n" + wide_from_gbk(what);
     MessageBoxW(nullptr, text.c_str(), L"Tockly", MB_OK | MB_ICONERROR);
     ExitProcess(3);
 }
@@ -171,7 +161,7 @@ void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM 
             }
             break;
         case UnitType::edit_box:
-            if (code == EN_CHANGE) runtime_->type_text(*window, unit, window_text(hwnd));
+            if (code == EN_CHANGE) runtime_->type_text(*window, unit, control_text(hwnd));
             break;
         case UnitType::list_box:
             if (code == LBN_SELCHANGE) {

@@ -45,6 +45,14 @@ bool shows_text(UnitType t) {
 
 }  // namespace
 
+std::string control_text(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return gbk_from_wide_lossy(text);
+}
+
 Win32WindowSystem::Win32WindowSystem(Clock& clock, Trace* trace) : clock_(clock), trace_(trace) {
     instance_ = module_instance();
     HDC screen = GetDC(nullptr);
@@ -151,8 +159,7 @@ void Win32WindowSystem::create_window(WindowInstance& window) {
     const bool framed = self.frame_style != 0;
     // A window without a frame is a strip that shows news: above every other window, without a
     // taskbar button of its own.
-    const DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
-                               : WS_POPUP;
+    const DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) : WS_POPUP;
     const DWORD ex_style = framed ? 0 : (WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     HWND owner = window.modal ? start_window_handle() : nullptr;
     d.hwnd = CreateWindowExW(ex_style, kWindowClass, wide_from_gbk(window.self().text).c_str(), style,
@@ -300,7 +307,9 @@ void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState
 void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState& unit) {
     ++data.updating;
     const UnitType t = unit.type();
-    if (shows_text(t) || t == UnitType::edit_box) {
+    if (shows_text(t)) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+    // Text the user has just typed is already there: setting it again would move the caret.
+    if (t == UnitType::edit_box && control_text(control.hwnd) != unit.text) {
         SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
     }
     if (t == UnitType::check_box || t == UnitType::radio_button) {
@@ -422,14 +431,9 @@ void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {
     Control* control = control_of(*data, unit.id());
     if (control == nullptr) return;
     switch (unit.type()) {
-        case UnitType::edit_box: {
-            const int length = GetWindowTextLengthW(control->hwnd);
-            std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-            const int got = GetWindowTextW(control->hwnd, text.data(), static_cast<int>(text.size()));
-            text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-            unit.text = gbk_from_wide_lossy(text);
+        case UnitType::edit_box:
+            unit.text = control_text(control->hwnd);
             break;
-        }
         case UnitType::list_box:
             unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
             break;

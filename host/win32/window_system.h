@@ -108,6 +108,7 @@ class Win32WindowSystem final : public WindowSystem {
     void add_tray_icon(bool again);
     void remove_tray_icon();
     void close_sound();
+    void shut_down();
     void trace_window(const char* kind, const WindowInstance& window);
     void command_message(WindowData& data, WPARAM wparam, LPARAM lparam);
 
