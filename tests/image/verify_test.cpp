@@ -119,7 +119,7 @@ TEST(Verify, NamesEachInconsistency) {
          "more than once"},
         {"library identifier", [](Image& i) { i.libraries[0].identifier.pop_back(); },
          "library[0].identifier"},
-        {"library version", [](Image& i) { i.libraries[1].minor_version = "x"; }, "library[1].minor_version"},
+        {"library version", [](Image& i) { i.libraries[1].minor_version = std::string(1, 'x'); }, "library[1].minor_version"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
