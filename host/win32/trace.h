@@ -9,13 +9,15 @@
 //   "kind"   one of:
 //     "start"     the host has loaded the image ("shift_ms": the clock shift in effect)
 //     "event"     "handler" (its name in the handler table), "args" (the event's words)
-//     "command"   "name" (or "number" for an unknown one), "args", "result"
+//     "command"   "name" (or "number" for an unknown one), "args", "result"; written when the
+//                 command returns, so the lines of what it caused (the events of a window it
+//                 opened, a modal window's whole life) come before it
 //     "library"   "library", "command", "args"
 //     "write"     "window", "unit" (hex identifiers), "property", "element", "value"
 //     "open"      "window", "serial", "modal"; "close": "window", "serial"
 //     "refused"   "input", "target"
 //     "error"     "what": a malformed host call or a setting that was not understood
-//     "exit"      "code"
+//     "exit"      "code"; "fatal": "code" of a fatal run-time error
 //
 // Argument values: a text as a string, an integer or date-time as a number, a logical as true or
 // false, a byte set as {"bytes": length}, a unit as {"window": .., "unit": ..}, an omitted
