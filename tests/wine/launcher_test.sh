@@ -34,13 +34,14 @@ fi
 
 rm -rf "$work"
 mkdir -p "$work"
-# A fresh prefix; no Mono or Gecko, whose installers would wait for a click.
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A fresh prefix (or the one TOCKLY_WINE_PREFIX names, made fresh for this test run); no Mono or
+# Gecko, whose installers would wait for a click.
+export WINEPREFIX="${TOCKLY_WINE_PREFIX:-$work/prefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() { timeout 20 wineserver -k >/dev/null 2>&1; }
 trap cleanup EXIT
 trap "exit 1" TERM INT
 
-if ! timeout 150 "$wine" wineboot -i >/dev/null 2>&1; then
+if [ ! -d "$WINEPREFIX/drive_c" ] && ! timeout 150 "$wine" wineboot -i </dev/null >/dev/null 2>&1; then
   echo "FAIL: wineboot could not set up a prefix"
   exit 1
 fi
