@@ -2,8 +2,9 @@
 // a button that adds a list row, a drop-down combo box whose choice shows in the label, an edit
 // box, a group box holding a check box, a System menu on the right mouse button (About opens a
 // borderless popup that a right-click closes; Exit ends with 0), and a tray icon while minimised.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <initializer_list>
 
