@@ -1,0 +1,148 @@
+// The Windows host under the contract suite: the contract program's windows are real windows with
+// real controls, its timers are system timers on this thread's message loop, and time passes as
+// real time while messages are pumped. The program directory is the folder of this executable,
+// so the test is run from a folder of its own (see run_contract_test.sh); its data.ini there is
+// scratch and removed around every case.
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/core/clock_win32.h"
+#include "host/core/file_system_win32.h"
+#include "host/core/image_loader.h"
+#include "host/core/ini_store.h"
+#include "host/core/runtime.h"
+#include "host/core/text_memory.h"
+#include "host/core/wide_text_win32.h"
+#include "host/win32/window_system.h"
+#include "tests/host_contract/contract_host.h"
+#include "tests/host_contract/contract_program.h"
+#include "tests/host_contract_win32/message_pump.h"
+
+namespace tockly::contract {
+
+namespace {
+
+using host::win32::Win32WindowSystem;
+
+// How long a click takes to come back from the display server as a message.
+constexpr std::int64_t kInputSettleMs = 150;
+
+// The folder of this executable, as the host names it to the program.
+std::wstring own_folder() {
+    std::wstring path(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(n);
+    const std::size_t slash = path.find_last_of(L"\\/");
+    path.resize(slash == std::wstring::npos ? 0 : slash);
+    return path;
+}
+
+class Win32ContractHost final : public ContractHost {
+  public:
+    Win32ContractHost()
+        : folder_(own_folder()),
+          bytes_(make_image()),
+          loaded_(
+              host::load_image(bytes_, handler_table(), {0x10000000, 0x20000000, 0x30000000, 0x40000000})) {
+        if (!loaded_) throw std::runtime_error("the contract image is refused: " + loaded_.error().message());
+        remove_data_file();
+        reset_program();
+        windows_ = std::make_unique<Win32WindowSystem>(clock_, nullptr);
+        runtime_ = std::make_unique<host::Runtime>(loaded_.value().design, handler_table(),
+                                                   loaded_.value().start, *windows_, clock_, memory_, ini_);
+        windows_->attach(*runtime_);
+    }
+    ~Win32ContractHost() override {
+        // The window system goes first: its windows still find the runtime while they close.
+        windows_.reset();
+        runtime_.reset();
+        // Whatever the closed windows left queued (timers, deferred work) is dropped here, not
+        // delivered to the next case.
+        drain_messages();
+        remove_data_file();
+        reset_program();
+    }
+
+    void start() override {
+        runtime_->start();
+        // The start-up window is on the screen before the first case acts on it.
+        drain_messages();
+    }
+    host::Host& host() override { return *runtime_; }
+    void advance_ms(std::int64_t ms) override { pump_messages_for(ms); }
+
+    void right_click(std::uint32_t window_id) override {
+        HWND hwnd = hwnd_of(window_id);
+        if (hwnd == nullptr) return;
+        // Real mouse input in the middle of the window: it reaches the window as the user's click
+        // would, through whatever covers that point (a label lets it pass to its window).
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+        INPUT inputs[3]{};
+        for (INPUT& in : inputs) in.type = INPUT_MOUSE;
+        inputs[0].mi.dx = MulDiv((r.left + r.right) / 2, 65535, screen_w - 1);
+        inputs[0].mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, screen_h - 1);
+        inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+        inputs[2].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+        SendInput(3, inputs, sizeof(INPUT));
+        // Input reaches the queue through the display server: let it arrive and run its course.
+        pump_messages_for(kInputSettleMs);
+        drain_messages();
+    }
+
+    bool is_open(std::uint32_t window_id) override {
+        HWND hwnd = hwnd_of(window_id);
+        if (hwnd != nullptr) return IsWindow(hwnd) && IsWindowVisible(hwnd);
+        // The program has no opening of it: a real window of an earlier opening that is still
+        // there would be one the host forgot to destroy.
+        const auto& seen = seen_[window_id];
+        return std::any_of(seen.begin(), seen.end(), [](HWND w) { return IsWindow(w) != FALSE; });
+    }
+
+    std::uint64_t live_blocks() override { return memory_.live_blocks(); }
+    std::uint64_t bad_releases() override { return memory_.problems().size(); }
+    std::string program_directory() override {
+        auto gbk = host::gbk_from_wide(folder_);
+        return gbk ? *gbk : std::string();
+    }
+
+  private:
+    // The real window of the newest opening of `window_id`, remembered for is_open.
+    HWND hwnd_of(std::uint32_t window_id) {
+        host::WindowInstance* w = runtime_->newest(window_id);
+        if (w == nullptr || w->system_data == nullptr) return nullptr;
+        HWND hwnd = static_cast<Win32WindowSystem::WindowData*>(w->system_data)->hwnd;
+        auto& seen = seen_[window_id];
+        if (std::find(seen.begin(), seen.end(), hwnd) == seen.end()) seen.push_back(hwnd);
+        return hwnd;
+    }
+
+    void remove_data_file() { DeleteFileW((folder_ + L"\\data.ini").c_str()); }
+
+    std::wstring folder_;
+    host::WindowsClock clock_;
+    host::WindowsFileSystem files_;
+    host::IniStore ini_{files_};
+    host::CountingAllocator memory_;
+    std::vector<std::uint8_t> bytes_;
+    image::Result<host::LoadedImage> loaded_;
+    std::unique_ptr<Win32WindowSystem> windows_;
+    std::unique_ptr<host::Runtime> runtime_;
+    std::map<std::uint32_t, std::vector<HWND>> seen_;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractHost> make_contract_host() {
+    return std::make_unique<Win32ContractHost>();
+}
+
+}  // namespace tockly::contract
