@@ -9,7 +9,9 @@ want_cross=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binu
 want_wine=(wine wine32:i386 wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   pulseaudio pulseaudio-utils libpulse0:i386 sox lame
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386
-  gstreamer1.0-libav:i386)
+  gstreamer1.0-libav:i386
+  libpulse0:amd64 gstreamer1.0-plugins-base:amd64 gstreamer1.0-plugins-good:amd64
+  gstreamer1.0-plugins-ugly:amd64 gstreamer1.0-libav:amd64 python3)
 
 missing=()
 for p in "${want_native[@]}" "${want_cross[@]}" "${want_wine[@]}"; do

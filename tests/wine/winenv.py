@@ -147,7 +147,7 @@ class Session:
 
     def record(self, path):
         """Starts recording what reaches the null sink into a WAV file; stop it with stop()."""
-        process = subprocess.Popen(["parec", "-d", "null.monitor", "--file-format=wav", "--rate=44100",
+        process = subprocess.Popen(["parec", "-d", "null.monitor", "--file-format=wav", "--rate=16000",
                                     "--channels=1", path], env=self.env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._processes.append(process)

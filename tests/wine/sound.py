@@ -1,0 +1,37 @@
+"""What a recording holds: its loudness, and how strong one frequency is against others."""
+import array
+import math
+import wave
+
+
+def read_mono(path):
+    """Samples in -1..1 and the sample rate; a stereo file is mixed down."""
+    with wave.open(path, "rb") as w:
+        rate, channels, width = w.getframerate(), w.getnchannels(), w.getsampwidth()
+        frames = w.readframes(w.getnframes())
+    if width != 2:
+        raise ValueError(f"{path}: {8 * width}-bit samples, expected 16")
+    samples = array.array("h", frames[: len(frames) // 2 * 2])
+    if channels > 1:
+        samples = array.array("h", (sum(samples[i:i + channels]) // channels
+                                    for i in range(0, len(samples) - channels + 1, channels)))
+    return [s / 32768.0 for s in samples], rate
+
+
+def rms(samples):
+    return math.sqrt(sum(s * s for s in samples) / len(samples)) if samples else 0.0
+
+
+def power_at(samples, rate, frequency):
+    """Goertzel: the power of one frequency over the whole block, normalised by its length."""
+    coefficient = 2 * math.cos(2 * math.pi * frequency / rate)
+    s1 = s2 = 0.0
+    for x in samples:
+        s0 = x + coefficient * s1 - s2
+        s2, s1 = s1, s0
+    return (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / max(len(samples), 1) ** 2
+
+
+def band_power(samples, rate, low, high, step=10):
+    """The strongest single-frequency power between low and high Hz."""
+    return max(power_at(samples, rate, f) for f in range(int(low), int(high) + 1, step))
