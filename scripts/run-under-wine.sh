@@ -8,6 +8,7 @@
 #
 # usage: scripts/run-under-wine.sh [SECONDS]   on a virtual display: how long to keep it running
 #                                              (default 20; on a real display it runs until closed)
+# TOCKLY_WIN64_BUILD names another x86_64 build folder than build/win64.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,15 +18,17 @@ if wine --version >/dev/null 2>&1 && [ -f build/win32/dist/corlb.xrt ]; then
   wine=wine build=build/win32
 else
   wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-  build=build/win64
+  build=${TOCKLY_WIN64_BUILD:-build/win64}
   echo "run-under-wine: 32-bit Wine cannot run here; running the x86_64 twin under $wine"
   if [ ! -f "$build/dist/corlb.xrt" ]; then
-    cmake --preset win64 >/dev/null && cmake --build --preset win64 || exit 1
+    { [ -x build/native/bin/tockly-image ] ||
+        { cmake --preset native >/dev/null && cmake --build --preset native --target tockly-image; }; } &&
+      cmake --preset win64 >/dev/null && cmake --build --preset win64 --target Tockly corlb || exit 1
   fi
 fi
 [ -x "$wine" ] || command -v "$wine" >/dev/null || { echo "run-under-wine: $wine is not installed" >&2; exit 1; }
 
-out=$root/$build/run
+out=$(cd "$build" && pwd)/run
 prefix=$out/prefix
 mkdir -p "$out/app"
 cp "$build/dist/Tockly.exe" "$build/dist/corlb.xrt" "$out/app/"
