@@ -1,26 +1,24 @@
 #include "tests/host_contract_win32/message_pump.h"
 
-#include <windows.h>
-
 namespace tockly::contract {
 
 namespace {
 
-// Dispatches every message that is there now; answers whether there was one.
-bool dispatch_pending() {
-    bool any = false;
+void dispatch(MSG& msg) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+// Dispatches the next message unless it is a timer's (the lowest-priority message: when it is
+// next, nothing else is queued). Answers whether one was dispatched, and which.
+bool dispatch_next_but_timer(UINT& dispatched) {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        any = true;
-        if (msg.message == WM_QUIT) {
-            // Not ours to take: leave it for a loop that ends on it.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return any;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return any;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) || msg.message == WM_TIMER || msg.message == WM_QUIT)
+        return false;
+    if (!PeekMessageW(&msg, nullptr, msg.message, msg.message, PM_REMOVE)) return false;
+    dispatched = msg.message;
+    dispatch(msg);
+    return true;
 }
 
 }  // namespace
@@ -28,7 +26,14 @@ bool dispatch_pending() {
 void pump_messages_for(std::int64_t ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms > 0 ? ms : 0);
     for (;;) {
-        dispatch_pending();
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // not ours: left for the loop that ends on it
+                break;
+            }
+            dispatch(msg);
+        }
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return;
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
@@ -37,9 +42,24 @@ void pump_messages_for(std::int64_t ms) {
 }
 
 void drain_messages() {
-    // A few rounds: a message handled may post another (a menu choice, a repaint).
-    for (int round = 0; round < 8 && dispatch_pending(); ++round) {
+    // Bounded: a window that keeps posting to itself must not hold the test.
+    UINT dispatched = 0;
+    for (int i = 0; i < 10000 && dispatch_next_but_timer(dispatched); ++i) {
     }
+}
+
+bool dispatch_until(UINT message, std::int64_t max_ms) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(max_ms > 0 ? max_ms : 0);
+    bool came = false;
+    while (!came) {
+        for (UINT got = 0; !came && dispatch_next_but_timer(got);) came = got == message;
+        const ULONGLONG now = GetTickCount64();
+        if (came || now >= deadline) break;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now),
+                                    QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT, 0);
+    }
+    drain_messages();
+    return came;
 }
 
 }  // namespace tockly::contract

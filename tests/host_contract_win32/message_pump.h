@@ -1,15 +1,22 @@
-// Letting real time pass on the thread that owns the windows: messages (timers, input, deferred
-// work) are dispatched as the system delivers them.
+// Running this thread's message loop in a test: either letting real time pass, with timers
+// delivered as they fall due, or handling what is queued now with the clock standing still, so
+// that a user's action is followed by the events it causes and by no tick.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 
 namespace tockly::contract {
 
-// Dispatches messages until `ms` milliseconds of real time have passed.
+// Dispatches every message, timers included, until `ms` milliseconds of real time have passed.
 void pump_messages_for(std::int64_t ms);
 
-// Dispatches what is queued now and what that brings in turn, without waiting for timers.
+// Dispatches what is queued now and what that brings in turn. Timer messages are left queued.
 void drain_messages();
+
+// Dispatches everything but timer messages, waiting for more, until a `message` has been
+// dispatched or `max_ms` have passed; then drains. Answers whether `message` came.
+bool dispatch_until(UINT message, std::int64_t max_ms);
 
 }  // namespace tockly::contract

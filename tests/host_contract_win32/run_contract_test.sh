@@ -14,6 +14,10 @@ if [ $# -lt 2 ]; then
 fi
 exe=$1 work=$2
 shift 2
+if [ ! -f "$exe" ]; then
+  echo "FAIL: $exe does not exist"
+  exit 2
+fi
 
 for tool in "$wine" wineserver Xvfb timeout; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
