@@ -4,7 +4,8 @@
 set -euo pipefail
 
 want_native=(build-essential cmake ninja-build pkg-config ccache googletest libgtest-dev libgmock-dev
-  libbenchmark-dev nlohmann-json3-dev clang clang-format lld llvm libclang-rt-14-dev python3)
+  libbenchmark-dev nlohmann-json3-dev clang clang-format lld llvm libclang-rt-14-dev python3
+  g++-multilib qemu-user-static)
 want_cross=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 want_wine=(wine wine32:i386 wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   pulseaudio pulseaudio-utils libpulse0:i386 sox lame
