@@ -1,10 +1,12 @@
 // Text at the driver's edges: UTF-16 inside Windows, UTF-8 on the command line and in its output,
-// and JSON string escaping for the lines it prints.
+// and JSON string escaping for the lines it prints (shared with the host's trace).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "host/win32/json_line.h"
 
 namespace tockly::driver {
 
@@ -26,37 +28,7 @@ inline std::wstring from_utf8(const std::string& text) {
     return out;
 }
 
-// A JSON string literal holding `utf8`.
-inline std::string json_string(const std::string& utf8) {
-    std::string out = "\"";
-    for (const unsigned char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    wsprintfA(escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
-}
+// JSON string literals, escaped as the host's trace lines are.
+using host::win32::json_string;
 
 }  // namespace tockly::driver
