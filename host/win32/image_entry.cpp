@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/host_constants.h"
+#include "host/win32/internal_error_guard.h"
 #include "host/win32/window_classes.h"
 #include "image/container_format.h"
 #include "image/relocation.h"
@@ -12,6 +13,17 @@
 namespace tockly::host::win32 {
 
 namespace cf = image::container_format;
+
+namespace {
+// Every build loads the image once through the host core first: that checks all of it. The
+// addresses it relocates that copy with are never executed.
+image::Result<LoadedImage> load_checked(std::span<const std::uint8_t> bytes,
+                                        std::span<const HandlerEntry> handlers) {
+    return load_image(bytes, handlers,
+                      image::RelocationBases{0x10000000, 0x20000000, 0x30000000, 0x40000000});
+}
+
+}  // namespace
 
 #if defined(__i386__)
 
@@ -35,32 +47,21 @@ std::uint32_t g_start_window = 0;
 // realigned for our code, and no exception ever unwinds into the image's frames.
 #define TOCKLY_SLOT extern "C" __attribute__((cdecl, force_align_arg_pointer, used))
 
-template <typename F>
-auto guard(F f) -> decltype(f()) {
-    try {
-        return f();
-    } catch (const std::exception& e) {
-        end_after_internal_error(e.what());
-    } catch (...) {
-        end_after_internal_error("unknown exception");
-    }
-}
-
 TOCKLY_SLOT void tockly_slot_fatal(std::uint32_t code) {
     g_runtime->fatal(code);
 }
 TOCKLY_SLOT void* tockly_slot_allocate(std::uint32_t size) {
-    return guard([&] { return g_runtime->allocate(size); });
+    return guard_internal_errors([&] { return g_runtime->allocate(size); });
 }
 TOCKLY_SLOT void tockly_slot_release(void* block) {
-    guard([&] { g_runtime->release(block); });
+    guard_internal_errors([&] { g_runtime->release(block); });
 }
 TOCKLY_SLOT void tockly_slot_register_cleanup(Routine routine, std::uint32_t word) {
     (void)word;  // the image's usual start word; nothing depends on it
     g_cleanup = routine;
 }
 TOCKLY_SLOT void tockly_slot_create_start_window(std::uint32_t window) {
-    guard([&] {
+    guard_internal_errors([&] {
         if (window != g_start_window)
             end_after_internal_error("the entry routine creates a window other than the start-up window");
         g_runtime->start();
@@ -70,7 +71,7 @@ TOCKLY_SLOT void tockly_slot_start(std::int32_t value) {
     (void)value;
 }
 TOCKLY_SLOT void tockly_slot_run_until_end() {
-    guard([&] {
+    guard_internal_errors([&] {
         g_runtime->run_until_end();
         g_runtime->finish();  // runs the clean-up routine
     });
@@ -95,9 +96,7 @@ std::uint32_t address(const void* p) {
 
 image::Result<std::unique_ptr<PreparedImage>> prepare_image(std::span<const std::uint8_t> bytes,
                                                             std::span<const HandlerEntry> handlers) {
-    // A first load checks the whole image; the addresses it relocates with are not used.
-    auto loaded =
-        load_image(bytes, handlers, image::RelocationBases{0x10000000, 0x20000000, 0x30000000, 0x40000000});
+    auto loaded = load_checked(bytes, handlers);
     if (!loaded) return loaded.error();
     auto prepared = std::make_unique<PreparedImage>();
     prepared->loaded = std::move(loaded.value());
@@ -172,9 +171,7 @@ struct PreparedImage::Memory {};
 
 image::Result<std::unique_ptr<PreparedImage>> prepare_image(std::span<const std::uint8_t> bytes,
                                                             std::span<const HandlerEntry> handlers) {
-    // The code is not executed here; these are the addresses it is relocated with.
-    auto loaded =
-        load_image(bytes, handlers, image::RelocationBases{0x10000000, 0x20000000, 0x30000000, 0x40000000});
+    auto loaded = load_checked(bytes, handlers);
     if (!loaded) return loaded.error();
     auto prepared = std::make_unique<PreparedImage>();
     prepared->loaded = std::move(loaded.value());

@@ -6,6 +6,7 @@
 #include "host/core/runtime.h"
 #include "host/core/wide_text_win32.h"
 #include "host/host_constants.h"
+#include "host/win32/internal_error_guard.h"
 #include "host/win32/window_classes.h"
 #include "host/win32/window_system.h"
 
@@ -15,18 +16,6 @@ namespace {
 
 Win32WindowSystem* g_system = nullptr;
 
-// Exceptions never cross the system's frames: they end the program with a message.
-template <typename F>
-LRESULT guarded(F&& f) {
-    try {
-        return f();
-    } catch (const std::exception& e) {
-        end_after_internal_error(e.what());
-    } catch (...) {
-        end_after_internal_error("unknown exception");
-    }
-}
-
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
@@ -34,12 +23,13 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
     }
     auto* data = reinterpret_cast<Win32WindowSystem::WindowData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (data == nullptr || g_system == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-    return guarded([&] { return g_system->window_message(*data, hwnd, message, wparam, lparam); });
+    return guard_internal_errors(
+        [&] { return g_system->window_message(*data, hwnd, message, wparam, lparam); });
 }
 
 LRESULT CALLBACK host_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (g_system == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-    return guarded([&] { return g_system->host_message(hwnd, message, wparam, lparam); });
+    return guard_internal_errors([&] { return g_system->host_message(hwnd, message, wparam, lparam); });
 }
 
 }  // namespace
