@@ -21,3 +21,17 @@ function(tockly_add_subfolders)
     endif()
   endforeach()
 endfunction()
+
+# TOCKLY_WINE: the Wine loader for this Windows build's architecture (wine64 for the x86_64 twin).
+# When it is not installed the name alone is kept, and the Wine test scripts report "skipped".
+function(tockly_find_wine)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    find_program(TOCKLY_WINE NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
+    find_program(TOCKLY_WINE NAMES wine64)
+  else()
+    find_program(TOCKLY_WINE NAMES wine)
+  endif()
+  if(NOT TOCKLY_WINE)
+    set(TOCKLY_WINE wine PARENT_SCOPE)
+  endif()
+endfunction()
