@@ -7,7 +7,7 @@ want_native=(build-essential cmake ninja-build pkg-config ccache googletest libg
   libbenchmark-dev nlohmann-json3-dev clang clang-format lld llvm libclang-rt-14-dev python3
   g++-multilib)
 want_cross=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
-want_wine=(wine wine32:i386 wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
+want_wine=(wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   pulseaudio pulseaudio-utils libpulse0:i386 sox lame
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386
   gstreamer1.0-libav:i386 python3)

@@ -27,6 +27,8 @@ SKIP = 77
 EMULATOR_ENTRY = "/proc/sys/fs/binfmt_misc/tockly-i386"
 TRAP_NUMBER_FIX = "/usr/local/lib/tockly-wine32/$LIB/libtockly-trap-number.so"
 
+WINE_FONTS = "/usr/share/wine/fonts"
+
 # Faces the form names that Wine does not have; both are mapped to an installed CJK face.
 FONT_REPLACEMENTS = {"宋体": "WenQuanYi Micro Hei", "黑体": "WenQuanYi Micro Hei",
                      "SimSun": "WenQuanYi Micro Hei", "SimHei": "WenQuanYi Micro Hei"}
@@ -88,6 +90,13 @@ def make_prefix(wine, prefix, env=None):
     env = dict(env or base_env(wine, prefix), WINEPREFIX=prefix)
     env.pop("DISPLAY", None)  # wineboot needs no display; nothing may wait for one
     subprocess.run([wine, "wineboot", "-i"], env=env, timeout=240, check=True, **QUIET)
+    # Wine's own fonts (the caption buttons' symbols among them) are not found where the package
+    # puts them; the prefix's font folder is always searched.
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    if os.path.isdir(WINE_FONTS):
+        os.makedirs(fonts, exist_ok=True)
+        for name in os.listdir(WINE_FONTS):
+            shutil.copy(os.path.join(WINE_FONTS, name), fonts)
     regfile = os.path.join(prefix, "fonts.reg")
     with open(regfile, "w", encoding="utf-16") as out:
         out.write("Windows Registry Editor Version 5.00\r\n\r\n")
