@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
+#include "host/core/mp3_signature.h"
 #include "host/core/runtime.h"
 #include "host/core/unit_design.h"
 
@@ -182,15 +184,14 @@ void HeadlessWindowSystem::input_refused(std::string_view what, std::string_view
 // --- Sound and processes ---------------------------------------------------------------------------
 
 bool HeadlessWindowSystem::play_mp3(std::string_view path, std::int32_t times) {
-    // Playback starts when the file is there and begins like an MP3: a tag or a frame sync.
+    // Playback starts when the file is there and its start looks like an MP3.
     bool started = false;
     if (!path.empty()) {
         std::ifstream in(local_path(std::string(path)), std::ios::binary);
-        unsigned char head[3] = {0, 0, 0};
-        if (in && in.read(reinterpret_cast<char*>(head), 3)) {
-            started = (head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
-                      (head[0] == 0xFF && (head[1] & 0xE0) == 0xE0);
-        }
+        std::vector<std::uint8_t> head(kMp3SignatureBytes);
+        in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<std::size_t>(in.gcount()));
+        started = looks_like_mp3(head);
     }
     record(Json{{"effect", "play_mp3"}, {"path", std::string(path)}, {"times", times}, {"started", started}});
     return started;

@@ -86,6 +86,8 @@ void run_image(const void* image, const ApplicationModule& app) {
     }
 
     Win32WindowSystem windows(clock, trace.get());
+    if (app.ringtone_fallback != nullptr)
+        windows.set_ringtone_fallback(app.ringtone_fallback(program->loaded.const_pool()));
     WindowsFileSystem files;
     IniStore ini(files);
     HeapAllocator memory;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "host/host.h"
 #include "image/result.h"
@@ -15,6 +16,9 @@ struct ApplicationModule {
     std::span<const HandlerEntry> handlers;
     // Binds the handlers' constants to the loaded image's constant pool (kept alive by the host).
     image::Status (*bind_constants)(std::span<const std::uint8_t> pool) = nullptr;
+    // The WAV played, repeated, when a ringtone the host accepted cannot be played after all: what
+    // the program plays itself when the host refuses a ringtone at once. Empty: silence.
+    std::vector<std::uint8_t> (*ringtone_fallback)(std::span<const std::uint8_t> pool) = nullptr;
 };
 
 // Runs the image whose first byte is at `image`. Ends the process: 0 when the program ended,

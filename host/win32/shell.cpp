@@ -5,7 +5,6 @@
 #include <windows.h>  // first: the others build on it
 #include <commctrl.h>
 #include <commdlg.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 // clang-format on
 
@@ -24,8 +23,6 @@
 namespace tockly::host::win32 {
 
 namespace {
-
-constexpr wchar_t kMp3Alias[] = L"tockly_ringtone";
 
 std::wstring system_cmd() {
     wchar_t dir[MAX_PATH + 1];
@@ -258,42 +255,28 @@ void Win32WindowSystem::tray_message(LPARAM lparam) {
 
 bool Win32WindowSystem::play_mp3(std::string_view path, std::int32_t times) {
     (void)times;  // the ringtone is played once
-    if (mp3_open_) {
-        mciSendStringW((std::wstring(L"close ") + kMp3Alias).c_str(), nullptr, 0, nullptr);
-        mp3_open_ = false;
-    }
-    if (path.empty()) return false;
-    const std::wstring open = L"open \"" + wide_from_gbk(path) + L"\" type mpegvideo alias " + kMp3Alias;
-    if (mciSendStringW(open.c_str(), nullptr, 0, nullptr) != 0) return false;
-    mp3_open_ = true;
-    if (mciSendStringW((std::wstring(L"play ") + kMp3Alias).c_str(), nullptr, 0, nullptr) != 0) {
-        mciSendStringW((std::wstring(L"close ") + kMp3Alias).c_str(), nullptr, 0, nullptr);
-        mp3_open_ = false;
-        return false;
-    }
-    return true;
+    // The answer comes from the file alone; the sound device is the sound thread's business.
+    return sound_->play_mp3(wide_from_gbk(path));
 }
 
 void Win32WindowSystem::play_wav(std::span<const std::uint8_t> wav, bool repeat) {
-    PlaySoundW(nullptr, nullptr, 0);
-    // The host's own copy: playback goes on after the caller's data is gone.
-    wav_.assign(wav.begin(), wav.end());
-    const DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (repeat ? SND_LOOP : 0);
-    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wav_.data()), nullptr, flags))
-        host_error("the sound could not be played");
-}
-
-void Win32WindowSystem::close_sound() {
-    PlaySoundW(nullptr, nullptr, 0);
-    wav_.clear();
-    if (mp3_open_) {
-        mciSendStringW((std::wstring(L"close ") + kMp3Alias).c_str(), nullptr, 0, nullptr);
-        mp3_open_ = false;
-    }
+    sound_->play_wav(wav, repeat);
 }
 
 void Win32WindowSystem::stop_sound() {
-    close_sound();
+    sound_->stop();
+}
+
+void Win32WindowSystem::set_ringtone_fallback(std::vector<std::uint8_t> wav) {
+    sound_->set_fallback(std::move(wav));
+}
+
+void Win32WindowSystem::sound_message(WPARAM report, LPARAM error) {
+    if (trace_ == nullptr) return;
+    JsonLine line = trace_->line("sound");
+    line.text("what", sound_report_name(static_cast<SoundReport>(report)));
+    if (error != 0) line.number("error", static_cast<std::int64_t>(error));
+    trace_->write(line);
 }
 
 void Win32WindowSystem::run_process(std::string_view command_line, bool wait, std::int32_t show_mode) {
@@ -395,7 +378,7 @@ void Win32WindowSystem::shut_down() {
     ended_ = true;
     for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
     timers_.clear();
-    close_sound();
+    sound_->end();
     remove_tray_icon();
 }
 

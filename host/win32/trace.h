@@ -17,6 +17,8 @@
 //     "open"      "window", "serial", "modal"; "close": "window", "serial"
 //     "refused"   "input", "target"
 //     "error"     "what": a malformed host call or a setting that was not understood
+//     "sound"     "what": what became of a sound request on the sound thread ("mp3_playing",
+//                 "mp3_failed", "mp3_cancelled", "wav_failed"), "error": its error number if any
 //     "exit"      "code"; "fatal": "code" of a fatal run-time error
 //
 // Argument values: a text as a string, an integer or date-time as a number, a logical as true or

@@ -16,6 +16,8 @@ inline constexpr wchar_t kHostClass[] = L"TocklyHost";
 inline constexpr int kFirstControlId = 100;
 inline constexpr UINT kTrayMessage = WM_APP + 1;
 inline constexpr UINT kMenuChosenMessage = WM_APP + 2;
+// From the sound thread: what became of a sound request (see SoundReport).
+inline constexpr UINT kSoundMessage = WM_APP + 3;
 inline constexpr UINT kTrayIconId = 1;
 // The icon group the launcher carries.
 inline constexpr int kProgramIconId = 129;

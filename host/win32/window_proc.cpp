@@ -199,6 +199,10 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
         tray_message(lparam);
         return 0;
     }
+    if (message == kSoundMessage) {
+        sound_message(wparam, lparam);
+        return 0;
+    }
     if (message == kMenuChosenMessage) {
         // Delivered after the handler that popped the menu has ended.
         if (runtime_ != nullptr && !chosen_menu_item_.empty()) {

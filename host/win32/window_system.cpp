@@ -65,12 +65,13 @@ Win32WindowSystem::Win32WindowSystem(Clock& clock, Trace* trace) : clock_(clock)
     host_window_ =
         CreateWindowExW(0, kHostClass, L"Tockly", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+    sound_ = std::make_unique<SoundPlayer>(host_window_, kSoundMessage);
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
     for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
     remove_tray_icon();
-    close_sound();
+    sound_->end();
     for (auto& [serial, data] : windows_) {
         SetWindowLongPtrW(data->hwnd, GWLP_USERDATA, 0);
         DestroyWindow(data->hwnd);

@@ -1,7 +1,8 @@
 // The Windows host's screen, sound card and OS: the host core's window system made of real
-// windows and controls, system timers, the notification-area icon, the system's dialogs, MCI and
-// PlaySound, and processes. The core's unit state stays the one truth: every control shows it,
-// and what the user does on a control comes back through the core's input entry points.
+// windows and controls, system timers, the notification-area icon, the system's dialogs, sound
+// (through its own thread, see sound_player.h), and processes. The core's unit state stays the one truth:
+// every control shows it, and what the user does on a control comes back through the core's input entry
+// points.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 
 #include "host/core/date_time.h"
 #include "host/core/window_system.h"
+#include "host/win32/sound_player.h"
 
 namespace tockly::host {
 class Runtime;
@@ -32,6 +34,8 @@ class Win32WindowSystem final : public WindowSystem {
     Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
     void attach(Runtime& runtime) { runtime_ = &runtime; }
+    // The WAV played, repeated, when a ringtone the MP3 command accepted cannot be played after all.
+    void set_ringtone_fallback(std::vector<std::uint8_t> wav);
     // Scales a length of the form's 96-DPI design to the display.
     int scale(int design_pixels) const;
     int dpi() const { return dpi_; }
@@ -105,9 +109,9 @@ class Win32WindowSystem final : public WindowSystem {
     void arm_timer(UINT_PTR id, const Timer& timer);
     void timer_message(UINT_PTR id);
     void tray_message(LPARAM lparam);
+    void sound_message(WPARAM report, LPARAM error);
     void add_tray_icon(bool again);
     void remove_tray_icon();
-    void close_sound();
     void shut_down();
     void trace_window(const char* kind, const WindowInstance& window);
     void command_message(WindowData& data, WPARAM wparam, LPARAM lparam);
@@ -132,9 +136,8 @@ class Win32WindowSystem final : public WindowSystem {
     std::wstring tray_tip_;
     UINT taskbar_created_ = 0;
 
-    // Sound: the MP3 opened through MCI, the WAV data PlaySound is looping.
-    bool mp3_open_ = false;
-    std::vector<std::uint8_t> wav_;
+    // Made once the host window that receives its reports exists.
+    std::unique_ptr<SoundPlayer> sound_;
 
     // The menu item chosen last, delivered once the handler that popped the menu has ended.
     std::string chosen_menu_item_;

@@ -6,16 +6,26 @@
 #include "app/constants.h"
 #include "app/handler_table.h"
 #include "host/win32/host_main.h"
+#include "image/const_pool.h"
 
 namespace {
 
 // The one request the launcher makes.
 constexpr int kEntryRequest = 1000;
 
+// A ringtone that turns out unplayable only after the host accepted it sounds as one refused at
+// once: the built-in chime, repeated until the popup closes.
+std::vector<std::uint8_t> ringtone_fallback(std::span<const std::uint8_t> pool) {
+    auto chime =
+        tockly::image::read_pool_byte_set(pool, tockly::app::pool_offset(tockly::app::ConstId::chime));
+    return chime ? std::move(chime.value()) : std::vector<std::uint8_t>{};
+}
+
 void __stdcall run_application_image(const void* image) {
     tockly::host::win32::ApplicationModule app;
     app.handlers = tockly::app::handler_table();
     app.bind_constants = &tockly::app::bind_constants;
+    app.ringtone_fallback = &ringtone_fallback;
     tockly::host::win32::run_image(image, app);
 }
 

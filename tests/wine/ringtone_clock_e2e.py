@@ -1,0 +1,172 @@
+"""The ringtone never holds up the clock: Tockly.exe under Wine with a reminder due a few seconds
+after start and its ringtone set to a playable MP3, a missing file, a damaged file (it starts like
+an MP3) and a big MP3, one run each. From the host's trace: the popup opens in the second that
+fired it, and every second of the run is ticked exactly once, whatever the sound thread is doing.
+Run with the PulseAudio null sink as the sound card (`null-sink`) or with no sound server at all
+(`none`).
+
+usage: ringtone_clock_e2e.py WINE DIST_DIR DRIVER WORK PREFIX ARTIFACTS SOUND
+"""
+import datetime
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+import checks as c
+from tockly_e2e import Tockly
+
+CLOCK_START = datetime.datetime(2024, 5, 20, 8, 30, 0)
+# Wide enough for a start-up on an emulated machine several times slower than ours.
+DUE_AFTER_S = 20
+TICKS_AFTER_DUE_S = 6
+SECONDS_LABEL = "0x1601001b"
+POPUP_WINDOW = "0x5201007b"
+MESSAGE = "铃声测试"
+BIG_MP3_BYTES = 48 * 1024 * 1024
+
+
+def stamp(when):
+    return when.strftime("%Y-%m-%d %H:%M:%S")
+
+
+def make_ringtones(folder):
+    """name -> file: a playable MP3, a missing one, a damaged one, a big one."""
+    wav, good = os.path.join(folder, "tone.wav"), os.path.join(folder, "good.mp3")
+    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "4", "sine", "440",
+                    "vol", "0.5"], check=True, capture_output=True, timeout=60)
+    subprocess.run(["lame", "--quiet", wav, good], check=True, capture_output=True, timeout=60)
+    with open(good, "rb") as f:
+        frames = f.read()
+    # Starts as an MP3 (so it is accepted at once); what follows is noise.
+    damaged = os.path.join(folder, "damaged.mp3")
+    noise = random.Random(8).randbytes(256 * 1024)
+    with open(damaged, "wb") as f:
+        f.write(frames[:4096] + noise)
+    # MP3 frames may follow one another from any number of files.
+    big = os.path.join(folder, "big.mp3")
+    with open(big, "wb") as f:
+        for _ in range(BIG_MP3_BYTES // len(frames) + 1):
+            f.write(frames)
+    return {"good": good, "missing": os.path.join(folder, "missing.mp3"), "damaged": damaged, "big": big}
+
+
+def write_data_ini(app_dir, ringtone, due):
+    row = due.strftime("%H:%M:%S") + "     温馨提示    " + MESSAGE
+    with open(os.path.join(app_dir, "data.ini"), "wb") as f:
+        f.write(("[表]\r\n时表=" + row + "@\r\n铃声=" + ringtone + "\r\n").encode("gbk"))
+
+
+def seconds_writes(trace):
+    return [l for l in trace if l.get("kind") == "write" and l.get("unit", "").lower() == SECONDS_LABEL]
+
+
+def wait_ticks_until(tockly, last, timeout_s):
+    deadline = time.time() + timeout_s
+    while time.time() < deadline:
+        if any(w["clock"][:19] >= stamp(last) for w in seconds_writes(tockly.trace())):
+            return True
+        time.sleep(0.5)
+    return False
+
+
+def check_ticks(trace, name, checks, lags):
+    """Every second from the first tick to the last ticked once, showing its own second."""
+    ticks = seconds_writes(trace)[1:]  # the first is start-up's own
+    seen = [datetime.datetime.strptime(w["clock"][:19], "%Y-%m-%d %H:%M:%S") for w in ticks]
+    if not checks.check(len(seen) >= 2, f"{name}: the clock ticks", f"{len(seen)} ticks"):
+        return
+    expected = [seen[0] + datetime.timedelta(seconds=i) for i in range(int((seen[-1] - seen[0]).total_seconds()) + 1)]
+    missing = sorted(set(expected) - set(seen))
+    twice = sorted({s for s in seen if seen.count(s) > 1})
+    checks.check(not missing and not twice,
+                 f"{name}: each second from {seen[0].time()} to {seen[-1].time()} ticked exactly once",
+                 f"missing {[str(s.time()) for s in missing]}, twice {[str(s.time()) for s in twice]}")
+    wrong = [w for w in ticks if w["value"] != w["clock"][17:19]]
+    checks.check(not wrong, f"{name}: each tick shows its own second", str(wrong[:3]))
+    lags.extend(int(w["clock"][20:23]) for w in ticks)
+
+
+def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, lags):
+    due = CLOCK_START + datetime.timedelta(seconds=DUE_AFTER_S)
+    write_data_ini(app_dir, session.winepath(ringtone_file), due)
+    tockly = Tockly(session, app_dir, artifacts, f"ringtone-{name}", clock_start=stamp(CLOCK_START))
+    if not checks.check(tockly.main is not None, f"{name}: the main window shows"):
+        return
+    figures[f"{name}: start-up to the shown main window, s"] = round(tockly.startup_seconds, 2)
+    checks.check(tockly.startup_seconds < DUE_AFTER_S - 2, f"{name}: start-up ends before the reminder is due",
+                 f"{tockly.startup_seconds:.1f} s")
+    ticked = wait_ticks_until(tockly, due + datetime.timedelta(seconds=TICKS_AFTER_DUE_S), DUE_AFTER_S + 60)
+    checks.check(ticked, f"{name}: the clock ticks on past the reminder's second")
+    trace = tockly.trace()
+
+    # The popup opens in the very second whose tick found the row.
+    firing = [w for w in seconds_writes(trace) if w["clock"][:19] == stamp(due)]
+    opened = [l for l in trace if l.get("kind") == "open" and l.get("window", "").lower() == POPUP_WINDOW]
+    if checks.check(bool(firing) and bool(opened), f"{name}: the reminder's second ticks and its popup opens",
+                    f"{len(firing)} ticks of {due.time()}, {len(opened)} popups"):
+        checks.equal(opened[0]["clock"][:19], stamp(due), f"{name}: the popup is open within its second")
+        figures[f"{name}: popup open after the second boundary, ms"] = int(opened[0]["clock"][20:23])
+    check_ticks(trace, name, checks, lags)
+
+    plays = [l for l in trace if l.get("kind") == "command" and l.get("name") == "play_mp3"]
+    accepted = bool(plays) and plays[0].get("result") not in (0, False, None)
+    checks.equal(accepted, name != "missing", f"{name}: the MP3 command answers whether the file can be played")
+    fallback = [l for l in trace if l.get("kind") == "command" and l.get("name") == "play_sound_data"]
+    if name == "missing":
+        checks.check(bool(fallback), f"{name}: the built-in sound plays instead")
+
+    # Closing the popup stops the sound; Exit ends Tockly promptly whatever the sound thread does.
+    popups = tockly.popups(timeout_ms=5000)
+    if popups:
+        session.driver("right-click", popups[0]["hwnd"])
+        checks.check(len(tockly.commands("stop_sound", wait_seconds=10)) >= 1, f"{name}: closing the popup stops sound")
+    reports = [l["what"] for l in tockly.trace() if l.get("kind") == "sound"]
+    figures[f"{name}: sound thread reports"] = reports
+    if name == "good" and session.sound_device:
+        checks.check("mp3_playing" in reports or not reports, f"{name}: MCI plays the ringtone", str(reports))
+    checks.check(tockly.menu(1), f"{name}: the System menu opens for Exit")
+    checks.equal(tockly.exit_code(timeout=30), 0, f"{name}: Exit ends Tockly with exit code 0")
+
+
+def body(session, checks, dist, work, artifacts, sound):
+    os.makedirs(artifacts, exist_ok=True)
+    app_dir = os.path.join(work, "app")
+    shutil.rmtree(app_dir, ignore_errors=True)
+    os.makedirs(app_dir)
+    for name in ("Tockly.exe", "corlb.xrt"):
+        shutil.copy(os.path.join(dist, name), app_dir)
+    ringtones = make_ringtones(app_dir)
+    if sound == "null-sink":
+        session.sound_device = checks.check(session.start_sound(), "a PulseAudio null sink stands in for a sound card")
+        if not session.sound_device:
+            return
+    else:
+        # No server at all, wherever the environment may point.
+        session.sound_device = False
+        session.env["PULSE_SERVER"] = "unix:" + os.path.join(work, "no-pulse-server")
+    figures, lags = {}, []
+    for name, path in ringtones.items():
+        one_run(session, checks, app_dir, artifacts, name, path, figures, lags)
+    if lags:
+        lags.sort()
+        figures["tick lag after the second boundary, ms (median, p99, max)"] = (
+            statistics.median(lags), lags[min(len(lags) - 1, int(len(lags) * 0.99))], lags[-1])
+    for name, value in figures.items():
+        print(f"figure: {name}: {value}")
+
+
+if __name__ == "__main__":
+    for tool in ("sox", "lame"):
+        if not shutil.which(tool):
+            print(f"skipped: {tool} is not installed")
+            sys.exit(77)
+    wine, dist, driver, work, prefix, artifacts, sound = c.main_args(__doc__.split("usage: ")[1], 7)
+    if sound not in ("null-sink", "none"):
+        print("SOUND is null-sink or none", file=sys.stderr)
+        sys.exit(2)
+    sys.exit(c.run_script(lambda session, checks: body(session, checks, dist, work, artifacts, sound), wine, work,
+                          prefix, driver))
