@@ -162,8 +162,7 @@ def body(session, checks, dist, work, artifacts, sound):
 if __name__ == "__main__":
     for tool in ("sox", "lame"):
         if not shutil.which(tool):
-            print(f"skipped: {tool} is not installed")
-            sys.exit(77)
+            sys.exit(c.winenv.skipped(f"{tool} is not installed"))
     wine, dist, driver, work, prefix, artifacts, sound = c.main_args(__doc__.split("usage: ")[1], 7)
     if sound not in ("null-sink", "none"):
         print("SOUND is null-sink or none", file=sys.stderr)
