@@ -1,6 +1,6 @@
 """The ringtone never holds up the clock: Tockly.exe under Wine with a reminder due a few seconds
 after start and its ringtone set to a playable MP3, a missing file, a damaged file (it starts like
-an MP3) and a big MP3, one run each. From the host's trace: the popup opens in the second that
+an MP3), a big MP3, and a good MP3 with MCI's MP3 driver switched off, one run each. From the host's trace: the popup opens in the second that
 fired it, and every second of the run is ticked exactly once, whatever the sound thread is doing.
 Run with the PulseAudio null sink as the sound card (`null-sink`) or with no sound server at all
 (`none`).
@@ -17,6 +17,7 @@ import sys
 import time
 
 import checks as c
+import sound as heard
 from tockly_e2e import Tockly
 
 CLOCK_START = datetime.datetime(2024, 5, 20, 8, 30, 0)
@@ -51,7 +52,10 @@ def make_ringtones(folder):
     with open(big, "wb") as f:
         for _ in range(BIG_MP3_BYTES // len(frames) + 1):
             f.write(frames)
-    return {"good": good, "missing": os.path.join(folder, "missing.mp3"), "damaged": damaged, "big": big}
+    # "no-decoder" plays the good file with MCI's MP3 driver switched off: accepted at once, it
+    # fails only on the sound thread.
+    return {"good": good, "missing": os.path.join(folder, "missing.mp3"), "damaged": damaged, "big": big,
+            "no-decoder": good}
 
 
 def write_data_ini(app_dir, ringtone, due):
@@ -90,10 +94,38 @@ def check_ticks(trace, name, checks, lags):
     lags.extend(int(w["clock"][20:23]) for w in ticks)
 
 
+def check_late_fallback(session, tockly, checks, artifacts):
+    """A ringtone accepted at once that the decoder then refuses: the built-in beep plays instead."""
+    deadline = time.time() + 20
+    reports = []
+    while time.time() < deadline and not reports:
+        reports = [l["what"] for l in tockly.trace() if l.get("kind") == "sound"]
+        time.sleep(0.2)
+    if not checks.equal(reports[:1], ["mp3_failed"], "no-decoder: the sound thread finds the ringtone unplayable"):
+        return
+    recording = os.path.join(artifacts, "late-fallback.wav")
+    recorder = session.record(recording)
+    time.sleep(2)
+    recorder.send_signal(2)
+    recorder.wait(timeout=10)
+    samples, rate = heard.read_mono(recording)
+    beep = heard.band_power(samples, rate, 1150, 1250)
+    elsewhere = max(heard.band_power(samples, rate, 600, 700), heard.band_power(samples, rate, 1800, 1900))
+    checks.check(beep > 20 * max(elsewhere, 1e-12) and heard.rms(samples) > 0.01,
+                 "no-decoder: the built-in beep sounds in its place",
+                 f"rms {heard.rms(samples):.4f}, 1.2 kHz {beep:.2e}, elsewhere {elsewhere:.2e}")
+
+
 def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, lags):
     due = CLOCK_START + datetime.timedelta(seconds=DUE_AFTER_S)
     write_data_ini(app_dir, session.winepath(ringtone_file), due)
-    tockly = Tockly(session, app_dir, artifacts, f"ringtone-{name}", clock_start=stamp(CLOCK_START))
+    overrides = session.env["WINEDLLOVERRIDES"]
+    if name == "no-decoder":
+        session.env["WINEDLLOVERRIDES"] = overrides + ";mciqtz32=d"
+    try:
+        tockly = Tockly(session, app_dir, artifacts, f"ringtone-{name}", clock_start=stamp(CLOCK_START))
+    finally:
+        session.env["WINEDLLOVERRIDES"] = overrides
     if not checks.check(tockly.main is not None, f"{name}: the main window shows"):
         return
     figures[f"{name}: start-up to the shown main window, s"] = round(tockly.startup_seconds, 2)
@@ -119,11 +151,24 @@ def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, l
     if name == "missing":
         checks.check(bool(fallback), f"{name}: the built-in sound plays instead")
 
+    if name == "no-decoder" and session.sound_device:
+        check_late_fallback(session, tockly, checks, artifacts)
+
     # Closing the popup stops the sound; Exit ends Tockly promptly whatever the sound thread does.
     popups = tockly.popups(timeout_ms=5000)
     if popups:
         session.driver("right-click", popups[0]["hwnd"])
         checks.check(len(tockly.commands("stop_sound", wait_seconds=10)) >= 1, f"{name}: closing the popup stops sound")
+        if name == "no-decoder" and session.sound_device:
+            after = os.path.join(artifacts, "after-late-fallback.wav")
+            time.sleep(0.5)
+            recorder = session.record(after)
+            time.sleep(1.5)
+            recorder.send_signal(2)
+            recorder.wait(timeout=10)
+            samples, _ = heard.read_mono(after)
+            checks.check(heard.rms(samples) < 0.005, f"{name}: the beep ends with the popup",
+                         f"rms {heard.rms(samples):.4f}")
     reports = [l["what"] for l in tockly.trace() if l.get("kind") == "sound"]
     figures[f"{name}: sound thread reports"] = reports
     if name == "good" and session.sound_device:
