@@ -28,6 +28,8 @@ class ContractHost {
     virtual std::uint64_t bad_releases() = 0;
     // The folder the program-directory command answers, as the host's own text.
     virtual std::string program_directory() = 0;
+    // Puts a file named `name` holding `bytes` into that folder (gone with the host).
+    virtual void put_program_file(const std::string& name, const std::string& bytes) = 0;
 };
 
 std::unique_ptr<ContractHost> make_contract_host();

@@ -1,5 +1,6 @@
 // The headless host under the contract suite.
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "host/core/file_system_posix.h"
@@ -48,6 +49,9 @@ class HeadlessContractHost final : public ContractHost {
     std::uint64_t live_blocks() override { return memory_.live_blocks(); }
     std::uint64_t bad_releases() override { return memory_.problems().size(); }
     std::string program_directory() override { return windows_.directory(); }
+    void put_program_file(const std::string& name, const std::string& bytes) override {
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
 
   private:
     static std::filesystem::path make_dir() {

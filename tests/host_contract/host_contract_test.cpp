@@ -160,6 +160,29 @@ TEST_F(HostContract, IniItemsThroughTheCommands) {
     EXPECT_EQ(read("missing"), "");
 }
 
+TEST_F(HostContract, Mp3CommandAnswersAtOnceFromTheFile) {
+    // Two MPEG 1 layer III frames (128 kbit/s, 44.1 kHz: 417 bytes each).
+    std::string frames;
+    for (int i = 0; i < 2; ++i) frames += std::string("\xFF\xFB\x90\x64", 4) + std::string(413, '\0');
+    h->put_program_file("tone.mp3", frames);
+    h->put_program_file("tagged.mp3", std::string("ID3\x03\0\0\0\0\0\x20", 10) + std::string(32, '\0'));
+    h->put_program_file("notes.mp3", "not a sound at all\r\n");
+    h->put_program_file("empty.mp3", "");
+    const std::string dir = h->program_directory() + "\\";
+    struct Case {
+        std::string path;
+        std::uint64_t started;
+    };
+    const Case cases[] = {
+        {dir + "tone.mp3", 1},  {dir + "tagged.mp3", 1},  {dir + "notes.mp3", 0},
+        {dir + "empty.mp3", 0}, {dir + "missing.mp3", 0}, {"", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(call(cmd::play_mp3, {int_arg(1), text_arg(c.path.c_str())}), c.started) << c.path;
+        call(cmd::stop_sound, {});
+    }
+}
+
 TEST_F(HostContract, TextCommands) {
     EXPECT_EQ(text_of(call(cmd::left_part, {text_arg("08:30:00 x"), int_arg(8)})), "08:30:00");
     EXPECT_EQ(text_of(call(cmd::middle_part, {text_arg("abcdef"), int_arg(3), int_arg(2)})), "cd");

@@ -66,6 +66,7 @@ class Win32ContractHost final : public ContractHost {
         // delivered to the next case.
         drain_messages();
         remove_data_file();
+        for (const std::wstring& file : put_files_) DeleteFileW(file.c_str());
         reset_program();
     }
 
@@ -113,6 +114,18 @@ class Win32ContractHost final : public ContractHost {
         auto gbk = host::gbk_from_wide(folder_);
         return gbk ? *gbk : std::string();
     }
+    void put_program_file(const std::string& name, const std::string& bytes) override {
+        const std::wstring path = folder_ + L"\\" + host::wide_from_gbk(name);
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot make " + name);
+        DWORD written = 0;
+        const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                        written == bytes.size();
+        CloseHandle(file);
+        put_files_.push_back(path);
+        if (!ok) throw std::runtime_error("cannot write " + name);
+    }
 
   private:
     // The real window of the newest opening of `window_id`, remembered for is_open.
@@ -128,6 +141,7 @@ class Win32ContractHost final : public ContractHost {
     void remove_data_file() { DeleteFileW((folder_ + L"\\data.ini").c_str()); }
 
     std::wstring folder_;
+    std::vector<std::wstring> put_files_;
     host::WindowsClock clock_;
     host::WindowsFileSystem files_;
     host::IniStore ini_{files_};
