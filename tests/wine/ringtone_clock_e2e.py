@@ -1,9 +1,9 @@
 """The ringtone never holds up the clock: Tockly.exe under Wine with a reminder due a few seconds
-after start and its ringtone set to a playable MP3, a missing file, a damaged file (it starts like
-an MP3), a big MP3, and a good MP3 with MCI's MP3 driver switched off, one run each. From the host's trace: the popup opens in the second that
-fired it, and every second of the run is ticked exactly once, whatever the sound thread is doing.
-Run with the PulseAudio null sink as the sound card (`null-sink`) or with no sound server at all
-(`none`).
+after start, its ringtone set to a playable MP3, a missing file, a damaged file (it starts like an
+MP3), a big MP3, and a good MP3 with MCI's MP3 driver switched off, one run each. From the host's
+trace: the popup opens in the second that fired it, and every second of the run is ticked exactly
+once, whatever the sound thread is doing. Run with the PulseAudio null sink as the sound card
+(`null-sink`) or with no sound server at all (`none`).
 
 usage: ringtone_clock_e2e.py WINE DIST_DIR DRIVER WORK PREFIX ARTIFACTS SOUND
 """
@@ -35,7 +35,7 @@ def stamp(when):
 
 
 def make_ringtones(folder):
-    """name -> file: a playable MP3, a missing one, a damaged one, a big one."""
+    """name -> ringtone file of each run."""
     wav, good = os.path.join(folder, "tone.wav"), os.path.join(folder, "good.mp3")
     subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "4", "sine", "440",
                     "vol", "0.5"], check=True, capture_output=True, timeout=60)
