@@ -148,10 +148,11 @@ bool ask_running_copy(const std::wstring& folder) {
     return false;
 }
 
-void trace_claim(Trace* trace, const char* outcome, ULONGLONG waited_ms) {
+void trace_claim(Trace* trace, const char* outcome, const std::wstring& name, ULONGLONG waited_ms) {
     if (trace == nullptr) return;
     trace->write(trace->line("instance")
                      .text("outcome", outcome)
+                     .text("name", utf8_from_wide(name))
                      .number("waited_ms", static_cast<std::int64_t>(waited_ms)));
 }
 
@@ -166,7 +167,7 @@ InstanceClaim claim_program_folder(Trace* trace) {
     const std::wstring folder = folder_identity(folder_of(module_path(nullptr)));
     const std::wstring sid = user_sid();
     if (folder.empty()) {
-        trace_claim(trace, "folder_unknown", 0);
+        trace_claim(trace, "folder_unknown", {}, 0);
         return InstanceClaim::first;
     }
     // "Local\": the user's session. The SID keeps other users' names apart where sessions are
@@ -176,20 +177,20 @@ InstanceClaim claim_program_folder(Trace* trace) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     const DWORD error = GetLastError();
     if (mutex != nullptr && error != ERROR_ALREADY_EXISTS) {
-        trace_claim(trace, "first", 0);
+        trace_claim(trace, "first", name, 0);
         return InstanceClaim::first;  // the handle stays open for the process's life
     }
     // Held already (or refused to us: a name someone else made): look for a copy that answers.
     const ULONGLONG began = GetTickCount64();
     for (;;) {
         if (ask_running_copy(folder)) {
-            trace_claim(trace, "handed_over", GetTickCount64() - began);
+            trace_claim(trace, "handed_over", name, GetTickCount64() - began);
             return InstanceClaim::handed_over;
         }
         if (GetTickCount64() - began >= kSearchMs) break;
         Sleep(static_cast<DWORD>(kSearchStepMs));
     }
-    trace_claim(trace, "no_answer", GetTickCount64() - began);
+    trace_claim(trace, "no_answer", name, GetTickCount64() - began);
     return InstanceClaim::first;
 }
 

@@ -19,7 +19,7 @@
 //     "error"     "what": a malformed host call or a setting that was not understood
 //     "exit"      "code"; "fatal": "code" of a fatal run-time error
 //     "instance"  "outcome" of claiming the program folder ("first", "handed_over", "no_answer",
-//                 "folder_unknown"), "waited_ms"; "bring_back": another start asked for the
+//                 "folder_unknown"), the mutex "name", "waited_ms"; "bring_back": another start asked for the
 //                 main window
 //     "query_end_session" "flags"; "end_session": Windows ends the session, so does Tockly
 //     "rearm"     "why" ("time_change", "resume"), "timers": one-second timers armed afresh

@@ -132,10 +132,15 @@ def other_folder(session, checks, tockly, other_dir, artifacts):
     checks.equal(len(mains), 2, "a copy in another folder runs beside the first")
     others = [line.get("outcome") for line in trace_kinds(other, "instance")]
     checks.equal(others, ["first"], "it claims its own folder")
+    names = [line.get("name", "") for t in (tockly, other) for line in trace_kinds(t, "instance")]
+    checks.check(len(set(names)) == 2 and all(n.startswith("Local\\Tockly-S-1-") for n in names),
+                 "under a name of its own, in the session, with the user's SID", str(names))
     checks.equal(tockly.process.poll(), None, "the first Tockly still runs")
-    pids = {w["pid"] for w in mains}
-    other_main = [w for w in session.driver("wait", "--title-prefix", TITLE_PREFIX, "--timeout", 2000)[1]
-                  if isinstance(w, dict) and w["pid"] != tockly.main["pid"] and w["pid"] in pids]
+    pids = {w["pid"] for w in mains} - {tockly.main["pid"]}
+    # Its host window comes before its main window: wait for the main window to show.
+    other_main = wait_for(lambda: [w for w in session.driver("wait", "--title-prefix", TITLE_PREFIX, "--timeout",
+                                                             2000)[1]
+                                   if isinstance(w, dict) and w["pid"] in pids], 100)
     if checks.check(bool(other_main), "its main window shows"):
         session.driver("close", other_main[0]["hwnd"])
     checks.equal(other.exit_code(timeout=60), 0, "it ends by itself with exit code 0")
@@ -205,11 +210,10 @@ def hung_and_killed(session, checks, app_dir, artifacts):
     finally:
         os.kill(first.process.pid, signal.SIGKILL)
     first.process.wait(timeout=60)
-    host = wait_for(lambda: [w for w in host_windows(session) if w["pid"] != first.main["pid"]], 30)
-    if host:
-        session.driver("close", [w for w in session.driver("wait", "--title-prefix", TITLE_PREFIX, "--pid",
-                                                           host[0]["pid"], "--timeout", 10000)[1]
-                                 if isinstance(w, dict)][0]["hwnd"])
+    mains = wait_for(lambda: [w for w in session.driver("wait", "--title-prefix", TITLE_PREFIX, "--timeout", 2000)[1]
+                              if isinstance(w, dict) and w["pid"] != first.main["pid"]], 100)
+    if mains:
+        session.driver("close", mains[0]["hwnd"])
     checks.equal(second.exit_code(timeout=60), 0, "it ends normally")
 
     # The killed copy's name went with it: the next start is the folder's first at once.
