@@ -166,6 +166,9 @@ def rearm(session, checks, tockly):
 def end_session(session, checks, tockly, app_dir):
     with open(os.path.join(app_dir, "data.ini"), "rb") as f:
         data_before = f.read()
+    # About open: the session ends from inside its modal loop, and still without a dialog.
+    checks.check(tockly.menu(0), "the System menu opens for About")
+    checks.check(bool(tockly.popups(timeout_ms=100000)), "About is open when the session ends")
     # Wine's own end of the session: every top-level window is asked and told.
     session.wine_run("wineboot", "--end-session", timeout=120)
     code = tockly.exit_code(timeout=60)
