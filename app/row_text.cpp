@@ -34,9 +34,24 @@ std::string replace_at_signs(std::string_view text, std::string_view replacement
     return out;
 }
 
+bool needs_quotes_for_cmd(std::string_view path) {
+    // Inside quotes "%" is still expanded, but quoting is the best a start line can do: a path
+    // that names a defined variable between two "%" signs is rare and cmd offers no escape there.
+    constexpr std::string_view kSpecial = " \t&^(),;=%!";
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(path[at]);
+        if (is_gbk_lead_byte(byte)) {
+            ++at;  // its second byte is part of the character
+        } else if (kSpecial.find(static_cast<char>(byte)) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string program_path_for_start(std::string_view path, std::string_view quote_open,
                                    std::string_view quote_close) {
-    if (path.find(' ') == std::string_view::npos) return std::string(path);
+    if (!needs_quotes_for_cmd(path)) return std::string(path);
     std::string out;
     out.reserve(quote_open.size() + path.size() + quote_close.size());
     out.append(quote_open).append(path).append(quote_close);

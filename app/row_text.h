@@ -21,8 +21,15 @@ std::size_t gbk_cut_length(std::string_view text, std::size_t max_bytes);
 // character is never taken for an "@".
 std::string replace_at_signs(std::string_view text, std::string_view replacement);
 
-// A program path as it is put into a "cmd /cstart " line: a path holding a blank gets an empty
-// window title and quotes (`"" "path"`), so that start runs it instead of taking it for a title.
+// Whether the command interpreter would treat a byte of `path` specially outside quotes: a blank
+// or another separator splits the line, "&" chains a second command, "^" escapes, brackets group,
+// "%" and "!" expand variables. The second byte of a two-byte character is never taken for one
+// (cmd reads the line as characters, not bytes).
+bool needs_quotes_for_cmd(std::string_view path);
+
+// A program path chosen in the program dialog as it is put into a "cmd /cstart " line: a path that
+// needs quotes gets an empty window title and quotes (`"" "path"`), so that start runs exactly it
+// instead of taking it for a title or letting cmd split it.
 std::string program_path_for_start(std::string_view path, std::string_view quote_open,
                                    std::string_view quote_close);
 

@@ -14,6 +14,7 @@
 #include "host/core/wide_text_win32.h"
 #include "host/win32/clock_setting.h"
 #include "host/win32/image_entry.h"
+#include "host/win32/single_instance.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_system.h"
 
@@ -83,6 +84,12 @@ void run_image(const void* image, const ApplicationModule& app) {
     if (app.bind_constants != nullptr) {
         if (auto bound = app.bind_constants(program->loaded.const_pool()); !bound)
             refuse(bound.error().message());
+    }
+
+    // A second start from the same folder hands over to the running copy and touches nothing.
+    if (claim_program_folder(trace.get()) == InstanceClaim::handed_over) {
+        if (trace) trace->write(trace->line("exit").number("code", 0));
+        ExitProcess(0);
     }
 
     Win32WindowSystem windows(clock, trace.get());

@@ -20,6 +20,11 @@
 //     "sound"     "what": what became of a sound request on the sound thread ("mp3_playing",
 //                 "mp3_failed", "mp3_cancelled", "wav_failed"), "error": its error number if any
 //     "exit"      "code"; "fatal": "code" of a fatal run-time error
+//     "instance"  "outcome" of claiming the program folder ("first", "handed_over", "no_answer",
+//                 "folder_unknown"), the mutex "name", "waited_ms"; "bring_back": another start asked for the
+//                 main window
+//     "query_end_session" "flags"; "end_session": Windows ends the session, so does Tockly
+//     "rearm"     "why" ("time_change", "resume"), "timers": one-second timers armed afresh
 //
 // Argument values: a text as a string, an integer or date-time as a number, a logical as true or
 // false, a byte set as {"bytes": length}, a unit as {"window": .., "unit": ..}, an omitted

@@ -115,6 +115,11 @@ class Win32WindowSystem final : public WindowSystem {
     void shut_down();
     void trace_window(const char* kind, const WindowInstance& window);
     void command_message(WindowData& data, WPARAM wparam, LPARAM lparam);
+    // Another start, the session's end, the clock set, waking up (window_proc.cpp).
+    bool life_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+    void bring_back_main_window();
+    [[noreturn]] void end_with_session();
+    void rearm_second_timers(const char* why);
 
     Clock& clock_;
     Trace* trace_;

@@ -52,11 +52,34 @@ TEST(AtSigns, BecomeFullWidthExceptInsideACharacter) {
     for (const auto& c : cases) EXPECT_EQ(replace_at_signs(c.text, "＠"), c.expected) << c.text;
 }
 
-TEST(ProgramPath, QuotedOnlyWhenItHoldsABlank) {
-    EXPECT_EQ(program_path_for_start("C:\\tools\\a.exe", "\"\" \"", "\""), "C:\\tools\\a.exe");
-    EXPECT_EQ(program_path_for_start("C:\\Program Files\\a b.exe", "\"\" \"", "\""),
-              "\"\" \"C:\\Program Files\\a b.exe\"");
-    EXPECT_EQ(program_path_for_start("", "\"\" \"", "\""), "");
+TEST(ProgramPath, QuotedWhenCmdWouldTreatACharacterSpecially) {
+    const struct {
+        const char* path;
+        bool quoted;
+    } cases[] = {
+        {"C:\\tools\\a.exe", false},
+        {"", false},
+        {"C:\\Program Files\\a b.exe", true},
+        {"C:\\R&D\\x(1).exe", true},  // bare, cmd would run "C:\R" and then "D\x(1).exe"
+        {"C:\\a^b.exe", true},
+        {"C:\\a(b.exe", true},
+        {"C:\\a)b.exe", true},
+        {"C:\\a,b.exe", true},
+        {"C:\\a;b.exe", true},
+        {"C:\\a=b.exe", true},
+        {"C:\\50%\\a.exe", true},
+        {"C:\\hi!\\a.exe", true},
+        {"C:\\a-b_c.d'e+f[1]{2}~3.exe", false},  // nothing cmd treats specially
+        {"C:\\工具\\闹钟.exe", false},
+        {"C:\\\x81^.exe", false},  // "^" is the second byte of a two-byte character here
+        {"C:\\\x81"
+         "a^.exe",
+         true},  // ... and here a character of its own
+    };
+    for (const auto& c : cases) {
+        const std::string expected = c.quoted ? "\"\" \"" + std::string(c.path) + "\"" : c.path;
+        EXPECT_EQ(program_path_for_start(c.path, "\"\" \"", "\""), expected) << c.path;
+    }
 }
 
 }  // namespace
