@@ -156,8 +156,9 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             UnitState& list = *t->unit;
             list.items.emplace_back(arg_text(args, 1));
             list.item_data.push_back(arg_int(args, 2, 0));
-            changed(*t->window, list, Change::items);
-            return list.items.size() - 1;
+            const auto index = static_cast<std::int32_t>(list.items.size() - 1);
+            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::inserted, index);
+            return static_cast<std::uint32_t>(index);
         }
         case c::list_insert: {
             auto t = unit_of(0, UnitType::list_box);
@@ -172,7 +173,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             list.item_data.insert(list.item_data.begin() + index, 0);
             // The selection stays with its row.
             if (list.selection >= index) ++list.selection;
-            changed(*t->window, list, Change::items);
+            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::inserted, index);
             return static_cast<std::uint32_t>(index);
         }
         case c::list_delete: {
@@ -188,7 +189,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             } else if (list.selection > index) {
                 --list.selection;
             }
-            changed(*t->window, list, Change::items);
+            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::deleted, index);
             return 1;
         }
         case c::edit_append: {

@@ -89,6 +89,7 @@ void Runtime::finish() {
     // The program is over: whatever is still open goes without further events.
     while (!open_.empty()) destroy_now(*open_.back());
     release_globals();
+    ini_.flush();  // a save still being written is finished before the process ends
     ws_.program_ended(0);
 }
 
@@ -443,6 +444,7 @@ void Runtime::release(void* block) {
     memory_.release(block);
 }
 void Runtime::fatal(std::uint32_t code) {
+    ini_.flush();
     ws_.fatal_error(code);
     std::abort();  // a window system that returns from a fatal error ends here
 }

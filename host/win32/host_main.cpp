@@ -16,6 +16,7 @@
 #include "host/win32/image_entry.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_system.h"
+#include "host/win32/write_behind_files.h"
 
 namespace tockly::host::win32 {
 
@@ -86,7 +87,8 @@ void run_image(const void* image, const ApplicationModule& app) {
     }
 
     Win32WindowSystem windows(clock, trace.get());
-    WindowsFileSystem files;
+    WindowsFileSystem disk;
+    WriteBehindFiles files(disk);  // saves never hold up the window thread
     IniStore ini(files);
     HeapAllocator memory;
     TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);

@@ -18,6 +18,13 @@
 //     "refused"   "input", "target"
 //     "error"     "what": a malformed host call or a setting that was not understood
 //     "exit"      "code"; "fatal": "code" of a fatal run-time error
+//     "calls"     "handler", "omitted", "commands" (a count by name): at the end of an event, the
+//                 bulk commands (reading rows and texts, appending to the list or the save buffer)
+//                 that were not written one by one, see below
+//
+// So that a trace stays readable at any table size, an event writes at most 64 lines of bulk
+// commands (TOCKLY_TRACE_CALLS=N changes the allowance, `*` writes every one); the rest are
+// summed up in its "calls" line. Every other command and every property write is always written.
 //
 // Argument values: a text as a string, an integer or date-time as a number, a logical as true or
 // false, a byte set as {"bytes": length}, a unit as {"window": .., "unit": ..}, an omitted
@@ -54,9 +61,13 @@ class Trace {
     // A GBK text as UTF-8.
     static std::string utf8(std::string_view gbk);
 
+    // How many bulk command lines an event writes; negative: all.
+    std::int64_t call_lines_per_event() const { return call_lines_; }
+
   private:
     Trace(void* file, Clock& clock) : file_(file), clock_(clock) {}
     void* file_;
+    std::int64_t call_lines_ = 64;
     Clock& clock_;
     std::uint64_t seq_ = 0;
 };

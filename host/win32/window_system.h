@@ -43,6 +43,7 @@ class Win32WindowSystem final : public WindowSystem {
     void show_window(WindowInstance& window) override;
     void destroy_window(WindowInstance& window) override;
     void unit_changed(WindowInstance& window, UnitState& unit, Change what) override;
+    void item_edited(WindowInstance& window, UnitState& list, ItemEdit edit, std::int32_t index) override;
     void refresh_unit(WindowInstance& window, UnitState& unit) override;
     void set_focus(WindowInstance& window, UnitState& unit) override;
     void pop_up_menu(WindowInstance& window, UnitState& menu) override;
@@ -70,6 +71,9 @@ class Win32WindowSystem final : public WindowSystem {
         std::size_t index = 0;  // in WindowInstance::units
         HWND hwnd = nullptr;
         HFONT font = nullptr;
+        // A hidden edit box's text is given to the control only when it is shown: the program
+        // builds long texts in hidden edit boxes, piece by piece.
+        bool text_pending = false;
     };
     struct WindowData {
         std::uint64_t serial = 0;
