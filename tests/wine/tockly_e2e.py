@@ -411,8 +411,7 @@ def body(session, checks, dist, marker_exe, expectations_path, work, artifacts):
 if __name__ == "__main__":
     for tool in ("sox", "lame", "convert"):
         if not shutil.which(tool):
-            print(f"skipped: {tool} is not installed")
-            sys.exit(77)
+            sys.exit(c.winenv.skipped(f"{tool} is not installed"))
     wine, dist, driver, marker_exe, expectations, work, prefix, artifacts = c.main_args(__doc__.split("usage: ")[1], 8)
     sys.exit(c.run_script(lambda session, checks: body(session, checks, dist, marker_exe, expectations, work,
                                                          artifacts), wine, work, prefix, driver))
