@@ -151,10 +151,16 @@ WindowInstance* Runtime::find_serial(std::uint64_t serial) const {
 
 void Runtime::start_timers(WindowInstance& window) {
     for (auto& unit : window.units) {
-        if (unit.type() == UnitType::timer && unit.period_ms != 0) {
-            ws_.start_timer({window.serial, unit.id()}, unit.period_ms, unit.period_ms == kSecondTimerPeriod);
-        }
+        if (unit.type() == UnitType::timer && unit.period_ms != 0) start_timer(window, unit);
     }
+}
+
+void Runtime::start_timer(WindowInstance& window, UnitState& timer) {
+    const bool second = timer.period_ms == kSecondTimerPeriod;
+    // A clock's timer answers for the seconds after the one it was started in: a first tick that
+    // comes late still catches up those it jumped over.
+    if (second) timer.last_tick_second = second_of_ms(tick_clock_.real().now_local_ms());
+    ws_.start_timer({window.serial, timer.id()}, timer.period_ms, second);
 }
 
 void Runtime::destroy_now(WindowInstance& window) {
@@ -252,8 +258,8 @@ void Runtime::timer_fired(TimerKey key) {
             unit->last_tick_second - second <= kCatchUpSeconds)
             continue;
         unit->last_tick_second = second;
-        const TickClock::Pin pin(tick_clock_, second == now ? std::nullopt
-                                                            : std::optional<std::int64_t>(second * kMsPerSecond));
+        const TickClock::Pin pin(
+            tick_clock_, second == now ? std::nullopt : std::optional<std::int64_t>(second * kMsPerSecond));
         deliver(*window, *unit, image::event::tick);
     }
 }
@@ -511,7 +517,7 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
         if (t.unit->period_ms == 0) {
             ws_.stop_timer(key);
         } else {
-            ws_.start_timer(key, t.unit->period_ms, t.unit->period_ms == kSecondTimerPeriod);
+            start_timer(*t.window, *t.unit);
         }
     }
 }

@@ -127,6 +127,7 @@ class Runtime final : public Host {
     void close_window(WindowInstance& window);
     void destroy_now(WindowInstance& window);
     void start_timers(WindowInstance& window);
+    void start_timer(WindowInstance& window, UnitState& timer);
     void deliver(WindowInstance& window, UnitState& unit, std::int32_t event,
                  std::span<const std::uint32_t> args = {});
     void run_handler(WindowInstance& window, std::uint32_t handler, std::span<const std::uint32_t> args);

@@ -72,13 +72,20 @@ JitterResult run_jitter(const JitterSettings& s) {
     // The table: each row at its own second of the day (not in the first minute, which the run
     // starts in), about one in thirty a reminder, the others programs.
     std::mt19937_64 random(s.seed);
-    std::vector<int> seconds_of_day(86400 - 60);
+    const bool part_of_day = s.hours > 0 && s.hours < 24;
+    const int days = part_of_day ? 1 : s.days;
+    const std::int64_t run_ms = part_of_day ? s.hours * host::kMsPerHour : days * kDayMs;
+    // Rows fall within the run, not in its first or last minute.
+    std::vector<int> seconds_of_day(static_cast<std::size_t>(run_ms / 1000 - 120));
     for (int i = 0; i < static_cast<int>(seconds_of_day.size()); ++i) seconds_of_day[i] = 60 + i;
+    // Each row at a second of its own.
+    const int row_count = std::min<int>(s.rows, static_cast<int>(seconds_of_day.size()));
     std::shuffle(seconds_of_day.begin(), seconds_of_day.end(), random);
     std::vector<std::string> rows;
-    for (int i = 0; i < s.rows; ++i) {
+    for (int i = 0; i < row_count; ++i) {
         const std::string mark = (i % 30 == 29 ? kReminderMark : kProgramMark) + std::to_string(i);
-        rows.push_back(i % 30 == 29 ? reminder_row(seconds_of_day[i], mark) : program_row(seconds_of_day[i], mark));
+        rows.push_back(i % 30 == 29 ? reminder_row(seconds_of_day[i], mark)
+                                    : program_row(seconds_of_day[i], mark));
     }
 
     // Tockly's handlers, the tick wrapped so that it tells which second it stands for.
@@ -91,10 +98,10 @@ JitterResult run_jitter(const JitterSettings& s) {
     }
     TickLog log;
     log.first_second = host::second_of_ms(kStart);
-    log.handled.assign(static_cast<std::size_t>(s.days) * 86400 + 1, 0);
+    log.handled.assign(static_cast<std::size_t>(run_ms / 1000) + 1, 0);
     g_log = &log;
 
-    std::vector<std::uint16_t> fires(static_cast<std::size_t>(s.days) * s.rows, 0);
+    std::vector<std::uint16_t> fires(static_cast<std::size_t>(days) * row_count, 0);
     HeadlessTockly tockly(kStart, rows, handlers);
     auto& windows = tockly.windows();
     windows.keep_effects(false);
@@ -116,15 +123,16 @@ JitterResult run_jitter(const JitterSettings& s) {
         if (kind == "run") {
             row = marked_number(e.fields.value("command", ""), kProgramMark);
         } else if (kind == "open" && e.fields.contains("labels")) {
-            for (const auto& label : e.fields["labels"]) row = std::max(row, marked_number(label.value("text", ""), kReminderMark));
+            for (const auto& label : e.fields["labels"])
+                row = std::max(row, marked_number(label.value("text", ""), kReminderMark));
         }
-        if (row < 0 || row >= s.rows) return;
+        if (row < 0 || row >= row_count) return;
         const std::int64_t day = (e.at - (kStart - 500)) / kDayMs;
-        if (day >= 0 && day < s.days) ++fires[static_cast<std::size_t>(day) * s.rows + row];
+        if (day >= 0 && day < days) ++fires[static_cast<std::size_t>(day) * row_count + row];
     });
 
     tockly.start();
-    const std::int64_t end = kStart + s.days * kDayMs;
+    const std::int64_t end = kStart + run_ms;
     const int save_period = s.save_every_hours * 60;
     for (std::int64_t minute = 1; tockly.clock().now() < end; ++minute) {
         windows.advance(std::min<std::int64_t>(host::kMsPerMinute, end - tockly.clock().now()));
@@ -148,7 +156,7 @@ JitterResult run_jitter(const JitterSettings& s) {
     windows.advance(10 * host::kMsPerSecond);
     tockly.close_popups();
 
-    result.seconds = s.days * 86400;
+    result.seconds = run_ms / 1000;
     result.ticks = log.ticks;
     for (std::int64_t i = 1; i <= result.seconds; ++i) {
         const std::uint8_t n = log.handled[static_cast<std::size_t>(i)];

@@ -11,6 +11,8 @@ namespace tockly::bench {
 
 struct JitterSettings {
     int days = 30;
+    // When set, the run lasts this many hours (of one day) instead, every row due within them.
+    int hours = 0;
     int rows = 300;
     std::uint64_t seed = 1;
     // Every timer message comes 0..`late_ms` late; one in `long_late_every` comes 1-5 s late.
@@ -24,13 +26,13 @@ struct JitterSettings {
 };
 
 struct JitterResult {
-    std::int64_t seconds = 0;           // seconds of simulated time
-    std::int64_t ticks = 0;             // tick handler runs
-    std::int64_t skipped_seconds = 0;   // never handled
-    std::int64_t doubled_seconds = 0;   // handled more than once (each extra handling counts)
-    std::int64_t missed_entries = 0;    // entry-days without a firing
-    std::int64_t doubled_entries = 0;   // extra firings on a day
-    std::int64_t late_ticks = 0;        // messages that came a second or more late
+    std::int64_t seconds = 0;          // seconds of simulated time
+    std::int64_t ticks = 0;            // tick handler runs
+    std::int64_t skipped_seconds = 0;  // never handled
+    std::int64_t doubled_seconds = 0;  // handled more than once (each extra handling counts)
+    std::int64_t missed_entries = 0;   // entry-days without a firing
+    std::int64_t doubled_entries = 0;  // extra firings on a day
+    std::int64_t late_ticks = 0;       // messages that came a second or more late
     std::int64_t saves = 0;
     std::int64_t rows_at_end = 0;
     std::int64_t live_blocks_at_end = 0;  // after the program's clean-up: 0 when balanced
