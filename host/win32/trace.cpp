@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <array>
-#include <map>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <utility>
 
 #include "host/core/arg_access.h"
@@ -234,7 +234,8 @@ std::unique_ptr<Trace> Trace::from_environment(Clock& clock) {
     wchar_t limit[32] = {};
     const DWORD limit_size = GetEnvironmentVariableW(L"TOCKLY_TRACE_CALLS", limit, 32);
     if (limit_size > 0 && limit_size < 32) {
-        trace->call_lines_ = limit[0] == L'*' ? -1 : static_cast<std::int64_t>(std::wcstoll(limit, nullptr, 10));
+        trace->call_lines_ =
+            limit[0] == L'*' ? -1 : static_cast<std::int64_t>(std::wcstoll(limit, nullptr, 10));
     }
     return trace;
 }

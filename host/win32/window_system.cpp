@@ -437,7 +437,8 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
     if (data == nullptr || data->hwnd == nullptr) return;
     Control* control = control_of(*data, list.id());
     if (control == nullptr) return;
-    if (list.type() != UnitType::list_box || index < 0 || static_cast<std::size_t>(index) > list.items.size()) {
+    if (list.type() != UnitType::list_box || index < 0 ||
+        static_cast<std::size_t>(index) > list.items.size()) {
         show_state(*data, *control, list);
         return;
     }

@@ -48,7 +48,8 @@ const WriteBehindFiles::Replacement* WriteBehindFiles::newest_for(const std::str
 FileRead WriteBehindFiles::read_file(const std::string& path) {
     {
         Locked locked(lock_);
-        if (const Replacement* pending = newest_for(path)) return FileRead{FileRead::Status::ok, pending->bytes};
+        if (const Replacement* pending = newest_for(path))
+            return FileRead{FileRead::Status::ok, pending->bytes};
     }
     return inner_.read_file(path);
 }

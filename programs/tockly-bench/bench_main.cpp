@@ -36,8 +36,8 @@ std::size_t heap_in_use() {
 void per_row(benchmark::State& state, std::int64_t rows) {
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["per_row"] =
-        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate |
-                                                          benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(rows),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Tick(benchmark::State& state) {

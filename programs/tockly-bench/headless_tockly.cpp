@@ -60,7 +60,8 @@ TempFolder::~TempFolder() {
 const host::LoadedImage& tockly_image() {
     static const host::LoadedImage loaded = [] {
         std::ifstream in(TOCKLY_ICON_FILE, std::ios::binary);
-        const std::vector<std::uint8_t> icon{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::vector<std::uint8_t> icon{std::istreambuf_iterator<char>(in),
+                                             std::istreambuf_iterator<char>()};
         auto image = app::build_tockly_image(icon);
         if (!image) throw std::runtime_error("Tockly's image: " + image.error().message());
         static const auto bytes = image::write_image(*image);
@@ -83,8 +84,8 @@ HeadlessTockly::HeadlessTockly(std::int64_t start_ms, const std::vector<std::str
         out << data_file(rows);
     }
     if (handlers.empty()) handlers = app::handler_table();
-    runtime_ = std::make_unique<host::Runtime>(image.design, handlers, image.start, windows_, clock_,
-                                               memory_, ini_);
+    runtime_ =
+        std::make_unique<host::Runtime>(image.design, handlers, image.start, windows_, clock_, memory_, ini_);
     windows_.attach(*runtime_);
 }
 
