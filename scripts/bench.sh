@@ -68,8 +68,9 @@ print(f"machine: {json.load(open(sys.argv[1]))['context'].get('num_cpus')} CPUs,
 head = ("| rows | tick ms | tick ns/row | save ms | × file write | start-up ms | heap MB |")
 sep = "| ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
 if wine:
-    head += " Wine start-up s | × empty | Wine own MB | Wine tick ms | Wine lag median / p99 / max ms | Wine save ms |"
-    sep += " ---: | ---: | ---: | ---: | --- | ---: |"
+    head += (" Wine start-up s | × empty | Wine heap MB | Wine private MB | Wine tick ms |"
+             " Wine lag median / p99 / max ms | Wine save ms |")
+    sep += " ---: | ---: | ---: | ---: | ---: | --- | ---: |"
 print(head)
 print(sep)
 base = wine.get(0, {}).get("startup_s")
@@ -86,9 +87,10 @@ for rows in sorted(by):
     if wine:
         w = wine.get(rows, {})
         ratio = f"{w['startup_s'] / base:.2f}" if base and w.get("startup_s") else "-"
-        own = f"{w['own_kb'] / 1024:.1f}" if w.get("own_kb") is not None else "-"
+        heap = f"{w['heap_bytes'] / 2**20:.1f}" if w.get("heap_bytes") is not None else "-"
+        private = f"{w['private_bytes'] / 2**20:.1f}" if w.get("private_bytes") is not None else "-"
         lag = f"{w['lag_median_ms']} / {w['lag_p99_ms']} / {w['lag_max_ms']}" if "lag_median_ms" in w else "-"
-        line += (f" {w.get('startup_s', '-')} | {ratio} | {own} | {w.get('tick_median_ms', '-')} | {lag} | "
+        line += (f" {w.get('startup_s', '-')} | {ratio} | {heap} | {private} | {w.get('tick_median_ms', '-')} | {lag} | "
                  f"{w.get('save_ms', '-')} |")
     print(line)
 print()
@@ -96,7 +98,11 @@ print("Headless times are CPU time of one tick (none due), one save of the whole
 print("main window open; heap: what start-up leaves in use. × file write: a save's wall time against writing")
 print("the same data.ini bytes to the file directly (temporary file, flush, rename).")
 if wine:
-    print(f"Wine: empty Win32 program {empty_kb} KB private; own MB = Tockly's private memory minus that.")
+    print("Wine: start-up is the median of several starts taken in turn, from the process's start to the main")
+    print("window shown; heap: bytes in use on the process's heaps and private: its private bytes, both as")
+    print("Windows counts them when the main window is shown; tick and save: the event's length on the window")
+    print("thread, lag: the tick's arrival after the second boundary (from the trace, after the first 5 s).")
+    print(f"An empty Win32 program (a window, no table) under the same Wine: {empty_kb} KB private on this system.")
 PY
 
 if [ "$jitter_days" != 0 ]; then

@@ -1,6 +1,8 @@
 #include "host/win32/trace.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <array>
 #include <cstdio>
@@ -257,6 +259,29 @@ void Trace::write(const JsonLine& line) {
     const std::string text = line.str();
     DWORD written = 0;
     WriteFile(static_cast<HANDLE>(file_), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void Trace::write_memory() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    const bool have_counters =
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters) != 0;
+    // Walks every block of every heap: only for the trace, once.
+    std::uint64_t in_use = 0;
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry)) {
+            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) in_use += entry.cbData;
+        }
+        HeapUnlock(heaps[i]);
+    }
+    JsonLine memory = line("memory");
+    if (have_counters) memory.number("private_bytes", static_cast<std::int64_t>(counters.PrivateUsage));
+    write(memory.number("heap_bytes", static_cast<std::int64_t>(in_use)));
 }
 
 std::string Trace::utf8(std::string_view gbk) {

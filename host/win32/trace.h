@@ -18,6 +18,8 @@
 //     "refused"   "input", "target"
 //     "error"     "what": a malformed host call or a setting that was not understood
 //     "exit"      "code"; "fatal": "code" of a fatal run-time error
+//     "memory"    "private_bytes" (the process's private memory as Windows counts it),
+//                 "heap_bytes" (blocks in use on the process's heaps): when the main window is shown
 //     "calls"     "handler", "omitted", "commands" (a count by name): at the end of an event, the
 //                 bulk commands (reading rows and texts, appending to the list or the save buffer)
 //                 that were not written one by one, see below
@@ -60,6 +62,8 @@ class Trace {
     void write(const JsonLine& line);
     // A GBK text as UTF-8.
     static std::string utf8(std::string_view gbk);
+    // A "memory" line: the process's private bytes and the bytes in use on its heaps.
+    void write_memory();
 
     // How many bulk command lines an event writes; negative: all.
     std::int64_t call_lines_per_event() const { return call_lines_; }

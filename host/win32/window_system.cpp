@@ -335,6 +335,7 @@ void Win32WindowSystem::show_window(WindowInstance& window) {
     if (data == nullptr || data->hwnd == nullptr) return;
     data->shown = true;
     trace_window("open", window);
+    if (trace_ != nullptr && window.serial == start_serial_) trace_->write_memory();
     if (!window.self().visible) return;
     int how = SW_SHOWNORMAL;
     // News in a popup must not take the keyboard from what the user is typing.

@@ -2,7 +2,9 @@
 several sizes, one after another in one session, so that ratios are taken side by side.
 
 For each table size: start-up (the process started until the host's trace says the main window is
-shown), the process's private memory against an empty Win32 program under the same Wine, the
+shown; the median of several starts taken in turn with the other sizes), memory when the main
+window is shown (the host's own heap and the process's private bytes, from the trace; and the
+process's private memory on this system against an empty Win32 program under the same Wine), the
 tick's lag after the second boundary and its length (both from the trace, after the first five
 seconds), and a save of the whole table on the window thread (a click on 删除时间 with no row
 selected). Prints one JSON object per size, then a table.
@@ -20,7 +22,8 @@ import time
 import winenv
 
 MAIN_WINDOW = "0x52010001"
-CLOCK_START = "2026-03-02 08:00:00"
+CLOCK_START = "2026-03-02 08:00:30"  # no hourly chime during a run
+STARTS = 3  # start-ups of each size, taken in turn (A B C A B C ...)
 TICK_SECONDS = 20  # how long each size runs for the tick figures
 
 
@@ -77,32 +80,73 @@ def percentile(values, fraction):
     return ordered[min(len(ordered) - 1, int(round(fraction * (len(ordered) - 1))))]
 
 
-def measure(session, dist, work, rows, delete_button_id, warm_up=False):
+class TraceTail:
+    """Reads a growing trace file from where it was last read."""
+
+    def __init__(self, path):
+        self.path = path
+        self.offset = 0
+        self.pending = b""
+
+    def new_lines(self):
+        try:
+            with open(self.path, "rb") as f:
+                f.seek(self.offset)
+                data = f.read()
+        except OSError:
+            return []
+        self.offset += len(data)
+        data = self.pending + data
+        *complete, self.pending = data.split(b"\n")
+        return complete
+
+
+def prepare(work, dist, rows):
     app_dir = os.path.join(work, f"app-{rows}")
-    shutil.rmtree(app_dir, ignore_errors=True)
-    os.makedirs(app_dir)
-    for name in ("Tockly.exe", "corlb.xrt"):
-        shutil.copy(os.path.join(dist, name), app_dir)
-    if rows:
-        with open(os.path.join(app_dir, "data.ini"), "wb") as f:
-            f.write(table_file(rows))
-    trace_path = os.path.join(work, f"trace-{rows}.jsonl")
+    if not os.path.isdir(app_dir):
+        os.makedirs(app_dir)
+        for name in ("Tockly.exe", "corlb.xrt"):
+            shutil.copy(os.path.join(dist, name), app_dir)
+        if rows:
+            with open(os.path.join(app_dir, "data.ini"), "wb") as f:
+                f.write(table_file(rows))
+    return app_dir
+
+
+def start(session, work, dist, rows, name):
+    """Starts Tockly with a table of `rows`; (process, trace path, seconds until the main window is shown)."""
+    app_dir = prepare(work, dist, rows)
+    trace_path = os.path.join(work, f"trace-{name}.jsonl")
     if os.path.exists(trace_path):
         os.remove(trace_path)
+    tail = TraceTail(trace_path)
+    marker = ('"kind":"open","window":"' + MAIN_WINDOW.upper().replace("0X", "0x") + '"').encode()
     started = time.time()
     process = session.start(os.path.join(app_dir, "Tockly.exe"), cwd=app_dir,
                             extra_env={"TOCKLY_TRACE": trace_path, "TOCKLY_CLOCK_START": CLOCK_START},
-                            log=os.path.join(work, f"wine-{rows}.log"))
-    shown = wait_for(lambda: any(l.get("kind") == "open" and l.get("window", "").lower() == MAIN_WINDOW
-                                 for l in read_trace(trace_path)), 900)
-    figure = {"rows": rows, "startup_s": round(time.time() - started, 2) if shown else None}
-    if not shown:
-        return figure
-    time.sleep(3 if warm_up else TICK_SECONDS)
-    figure["private_kb"] = private_kb(process.pid)
+                            log=os.path.join(work, f"wine-{name}.log"))
+    shown = wait_for(lambda: any(marker in line for line in tail.new_lines()), 900)
+    return process, trace_path, (time.time() - started if shown else None)
 
+
+def stop(session, process):
     main = session.wait_window(title_prefix="Tockly —— ", timeout_ms=60000)
-    if main and not warm_up:
+    if main:
+        session.driver("close", main["hwnd"])
+    try:
+        process.wait(timeout=60)
+    except Exception:
+        process.kill()
+        process.wait()
+
+
+def measure(session, dist, work, rows, delete_button_id):
+    process, trace_path, _ = start(session, work, dist, rows, str(rows))
+    figure = {"rows": rows}
+    time.sleep(TICK_SECONDS)
+    figure["private_kb"] = private_kb(process.pid)
+    main = session.wait_window(title_prefix="Tockly —— ", timeout_ms=60000)
+    if main:
         button = {child["id"]: child for child in session.children(main["hwnd"])}.get(delete_button_id)
         if button:
             session.driver("click", button["hwnd"])
@@ -110,21 +154,22 @@ def measure(session, dist, work, rows, delete_button_id, warm_up=False):
                                  for l in read_trace(trace_path)), 600)
             time.sleep(3)  # ticks after the save
     trace = read_trace(trace_path)
+    stop(session, process)
 
+    memory = next((l for l in trace if l.get("kind") == "memory"), None)
+    if memory:
+        figure.update(heap_bytes=memory.get("heap_bytes"), private_bytes=memory.get("private_bytes"))
     start_line = next((l for l in trace if l.get("kind") == "start"), None)
     first = parse_clock(start_line["clock"]) if start_line else None
-    lags, lengths, during_save = [], [], []
-    saving = None
-    for i, line in enumerate(trace):
-        if line.get("kind") != "event":
-            continue
+    events = [i for i, l in enumerate(trace) if l.get("kind") == "event"] + [len(trace)]
+    lags, lengths = [], []
+    for n, i in enumerate(events[:-1]):
+        line = trace[i]
         at = parse_clock(line["clock"])
-        # The event's last line: the line before the next event (or the trace's end).
-        end = next((trace[j] for j in range(i + 1, len(trace)) if trace[j].get("kind") == "event"), None)
-        last = trace[trace.index(end) - 1] if end else trace[-1]
-        length_ms = (parse_clock(last["clock"]) - at).total_seconds() * 1000
+        # The event's last line is the one before the next event (or the trace's end).
+        length_ms = (parse_clock(trace[events[n + 1] - 1]["clock"]) - at).total_seconds() * 1000
         if line.get("handler") == "on_delete":
-            saving = (at, length_ms)
+            figure["save_ms"] = round(length_ms, 1)
         if line.get("handler") != "on_tick" or first is None or (at - first).total_seconds() < 5:
             continue
         lags.append(at.microsecond / 1000)
@@ -133,14 +178,6 @@ def measure(session, dist, work, rows, delete_button_id, warm_up=False):
         figure.update(lag_median_ms=round(statistics.median(lags), 1), lag_p99_ms=round(percentile(lags, 0.99), 1),
                       lag_max_ms=round(max(lags), 1), tick_median_ms=round(statistics.median(lengths), 2),
                       ticks=len(lags))
-    if saving:
-        figure["save_ms"] = round(saving[1], 1)
-    if main:
-        session.driver("close", main["hwnd"])
-    try:
-        process.wait(timeout=120)
-    except Exception:
-        process.kill()
     return figure
 
 
@@ -163,25 +200,37 @@ def body(session, dist, empty_exe, expectations_path, work, sizes):
         expectations = json.load(f)
     ids = {control["name"]: control["id"] for control in expectations[MAIN_WINDOW.lower()]["controls"]}
     # The first start of a session pays for what Wine loads once; it is not counted.
-    measure(session, dist, work, 0, ids["按钮2"], warm_up=True)
+    process, _, _ = start(session, work, dist, 0, "warm-up")
+    stop(session, process)
     empty_kb = empty_program_kb(session, empty_exe, work)
     print(json.dumps({"empty_program_private_kb": empty_kb}), flush=True)
+    startups = {rows: [] for rows in sizes}
+    for turn in range(STARTS):
+        for rows in sizes:
+            process, _, seconds = start(session, work, dist, rows, f"start-{rows}")
+            stop(session, process)
+            if seconds is not None:
+                startups[rows].append(seconds)
     figures = []
     for rows in sizes:
         figure = measure(session, dist, work, rows, ids["按钮2"])
+        if startups[rows]:
+            figure["startup_s"] = round(statistics.median(startups[rows]), 2)
+            figure["startups_s"] = [round(x, 2) for x in startups[rows]]
         if figure.get("private_kb") and empty_kb:
             figure["own_kb"] = figure["private_kb"] - empty_kb
         print(json.dumps(figure), flush=True)
         figures.append(figure)
     base = next((f for f in figures if f["rows"] == 0 and f.get("startup_s")), None)
     print()
-    print("| rows | start-up s | × empty | own memory MB | tick median ms | lag median / p99 / max ms | save ms |")
-    print("| ---: | ---: | ---: | ---: | ---: | --- | ---: |")
+    print("| rows | start-up s | × empty | heap MB | private MB | tick median ms | lag median / p99 / max ms | save ms |")
+    print("| ---: | ---: | ---: | ---: | ---: | ---: | --- | ---: |")
     for f in figures:
         ratio = f"{f['startup_s'] / base['startup_s']:.2f}" if base and f.get("startup_s") else "-"
-        own = f"{f['own_kb'] / 1024:.1f}" if f.get("own_kb") is not None else "-"
+        heap = f"{f['heap_bytes'] / 2**20:.1f}" if f.get("heap_bytes") is not None else "-"
+        private = f"{f['private_bytes'] / 2**20:.1f}" if f.get("private_bytes") is not None else "-"
         lag = (f"{f['lag_median_ms']} / {f['lag_p99_ms']} / {f['lag_max_ms']}" if "lag_median_ms" in f else "-")
-        print(f"| {f['rows']} | {f.get('startup_s', '-')} | {ratio} | {own} | {f.get('tick_median_ms', '-')} | {lag} "
+        print(f"| {f['rows']} | {f.get('startup_s', '-')} | {ratio} | {heap} | {private} | {f.get('tick_median_ms', '-')} | {lag} "
               f"| {f.get('save_ms', '-')} |")
 
 
