@@ -22,6 +22,7 @@ import time
 import winenv
 
 MAIN_WINDOW = "0x52010001"
+WM_COMMAND = 0x111
 CLOCK_START = "2026-03-02 08:00:30"  # no hourly chime during a run
 STARTS = 3  # start-ups of each size, taken in turn (A B C A B C ...)
 TICK_SECONDS = 20  # how long each size runs for the tick figures
@@ -103,13 +104,15 @@ class TraceTail:
 
 def prepare(work, dist, rows):
     app_dir = os.path.join(work, f"app-{rows}")
-    if not os.path.isdir(app_dir):
-        os.makedirs(app_dir)
-        for name in ("Tockly.exe", "corlb.xrt"):
-            shutil.copy(os.path.join(dist, name), app_dir)
-        if rows:
-            with open(os.path.join(app_dir, "data.ini"), "wb") as f:
-                f.write(table_file(rows))
+    os.makedirs(app_dir, exist_ok=True)
+    for name in ("Tockly.exe", "corlb.xrt"):
+        shutil.copy(os.path.join(dist, name), app_dir)
+    data = os.path.join(app_dir, "data.ini")
+    if rows:
+        with open(data, "wb") as f:
+            f.write(table_file(rows))
+    elif os.path.exists(data):
+        os.remove(data)
     return app_dir
 
 
@@ -147,12 +150,12 @@ def measure(session, dist, work, rows, delete_button_id):
     figure["private_kb"] = private_kb(process.pid)
     main = session.wait_window(title_prefix="Tockly —— ", timeout_ms=60000)
     if main:
-        button = {child["id"]: child for child in session.children(main["hwnd"])}.get(delete_button_id)
-        if button:
-            session.driver("click", button["hwnd"])
-            wait_for(lambda: any(l.get("kind") == "command" and l.get("name") == "ini_write"
-                                 for l in read_trace(trace_path)), 600)
-            time.sleep(3)  # ticks after the save
+        # The button's notification, posted as its click sends it (listing the controls would read
+        # every row of the list box across processes).
+        session.driver("post", main["hwnd"], WM_COMMAND, delete_button_id, 1)
+        wait_for(lambda: any(l.get("kind") == "command" and l.get("name") == "ini_write"
+                             for l in read_trace(trace_path)), 600)
+        time.sleep(3)  # ticks after the save
     trace = read_trace(trace_path)
     stop(session, process)
 
