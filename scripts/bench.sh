@@ -68,7 +68,7 @@ print(f"machine: {json.load(open(sys.argv[1]))['context'].get('num_cpus')} CPUs,
 head = ("| rows | tick ms | tick ns/row | save ms | × file write | start-up ms | heap MB |")
 sep = "| ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
 if wine:
-    head += (" Wine start-up s | × empty | Wine heap MB | Wine private MB | Wine tick ms |"
+    head += (" Wine start-up s | × empty | Wine heap MB | Wine private MB over empty | Wine tick ms |"
              " Wine lag median / p99 / max ms | Wine save ms |")
     sep += " ---: | ---: | ---: | ---: | ---: | --- | ---: |"
 print(head)
@@ -88,7 +88,7 @@ for rows in sorted(by):
         w = wine.get(rows, {})
         ratio = f"{w['startup_s'] / base:.2f}" if base and w.get("startup_s") else "-"
         heap = f"{w['heap_bytes'] / 2**20:.1f}" if w.get("heap_bytes") is not None else "-"
-        private = f"{w['private_bytes'] / 2**20:.1f}" if w.get("private_bytes") is not None else "-"
+        private = f"{w['own_kb'] / 1024:.1f}" if w.get("own_kb") is not None else "-"
         lag = f"{w['lag_median_ms']} / {w['lag_p99_ms']} / {w['lag_max_ms']}" if "lag_median_ms" in w else "-"
         line += (f" {w.get('startup_s', '-')} | {ratio} | {heap} | {private} | {w.get('tick_median_ms', '-')} | {lag} | "
                  f"{w.get('save_ms', '-')} |")
@@ -99,10 +99,11 @@ print("main window open; heap: what start-up leaves in use. × file write: a sav
 print("the same data.ini bytes to the file directly (temporary file, flush, rename).")
 if wine:
     print("Wine: start-up is the median of several starts taken in turn, from the process's start to the main")
-    print("window shown; heap: bytes in use on the process's heaps and private: its private bytes, both as")
-    print("Windows counts them when the main window is shown; tick and save: the event's length on the window")
-    print("thread, lag: the tick's arrival after the second boundary (from the trace, after the first 5 s).")
-    print(f"An empty Win32 program (a window, no table) under the same Wine: {empty_kb} KB private on this system.")
+    print("window shown; heap: bytes in use on the process's heaps when the main window is shown (from the")
+    print("trace); private over empty: the process's private memory on this system, 20 s after start, minus an")
+    print(f"empty Win32 program's (a window, no table: {empty_kb} KB) under the same Wine; tick and save: the")
+    print("event's length on the window thread; lag: the tick's arrival after the second boundary (from the")
+    print("trace, after the first 5 s).")
 PY
 
 if [ "$jitter_days" != 0 ]; then

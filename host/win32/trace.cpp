@@ -29,8 +29,23 @@ std::string clock_text(std::int64_t ms) {
     return buf;
 }
 
+// Texts longer than this are cut in the trace (a whole table would make every save's lines
+// megabytes long): the first bytes stand, followed by how many more there were.
+constexpr std::size_t kTracedTextBytes = 1024;
+
 std::string text_value(const void* text) {
-    return json_string(Trace::utf8(text != nullptr ? static_cast<const char*>(text) : ""));
+    const char* gbk = text != nullptr ? static_cast<const char*>(text) : "";
+    const std::size_t length = std::strlen(gbk);
+    if (length <= kTracedTextBytes) return json_string(Trace::utf8(gbk));
+    std::size_t cut = 0;
+    while (cut < kTracedTextBytes) {
+        const auto byte = static_cast<unsigned char>(gbk[cut]);
+        const std::size_t size = byte >= 0x81 && byte <= 0xFE ? 2 : 1;  // a GBK character stays whole
+        if (cut + size > kTracedTextBytes) break;
+        cut += size;
+    }
+    return json_string(Trace::utf8(std::string_view(gbk, cut)) + " ... (" + std::to_string(length - cut) +
+                       " more bytes)");
 }
 
 std::string arg_value(const ArgRecord& a) {

@@ -28,7 +28,8 @@
 // commands (TOCKLY_TRACE_CALLS=N changes the allowance, `*` writes every one); the rest are
 // summed up in its "calls" line. Every other command and every property write is always written.
 //
-// Argument values: a text as a string, an integer or date-time as a number, a logical as true or
+// Argument values: a text as a string (one longer than 1024 bytes cut there, ending in
+// " ... (N more bytes)"), an integer or date-time as a number, a logical as true or
 // false, a byte set as {"bytes": length}, a unit as {"window": .., "unit": ..}, an omitted
 // argument as null.
 #pragma once

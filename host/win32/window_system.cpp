@@ -334,6 +334,11 @@ void Win32WindowSystem::show_window(WindowInstance& window) {
     WindowData* data = data_of(window);
     if (data == nullptr || data->hwnd == nullptr) return;
     data->shown = true;
+    for (Control& control : data->controls) {
+        if (!control.items_pending || control.index >= window.units.size()) continue;
+        control.items_pending = false;
+        fill_items(*data, control, window.units[control.index]);
+    }
     trace_window("open", window);
     if (trace_ != nullptr && window.serial == start_serial_) trace_->write_memory();
     if (!window.self().visible) return;
@@ -438,6 +443,10 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
     if (data == nullptr || data->hwnd == nullptr) return;
     Control* control = control_of(*data, list.id());
     if (control == nullptr) return;
+    if (!data->shown && list.type() == UnitType::list_box) {
+        control->items_pending = true;
+        return;
+    }
     if (list.type() != UnitType::list_box || index < 0 ||
         static_cast<std::size_t>(index) > list.items.size()) {
         show_state(*data, *control, list);
@@ -474,7 +483,9 @@ void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {
             if (unit.visible && !control->text_pending) unit.text = control_text(control->hwnd);
             break;
         case UnitType::list_box:
-            unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
+            // Rows not yet given to the control: the core's selection is the one truth meanwhile.
+            if (!control->items_pending)
+                unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
             break;
         case UnitType::combo_box:
             unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, CB_GETCURSEL, 0, 0));

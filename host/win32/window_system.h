@@ -74,6 +74,9 @@ class Win32WindowSystem final : public WindowSystem {
         // A hidden edit box's text is given to the control only when it is shown: the program
         // builds long texts in hidden edit boxes, piece by piece.
         bool text_pending = false;
+        // A list box filled before its window is first shown (start-up appends every row of the
+        // table) gets its rows in one go when the window is shown.
+        bool items_pending = false;
     };
     struct WindowData {
         std::uint64_t serial = 0;

@@ -2,9 +2,9 @@
 several sizes, one after another in one session, so that ratios are taken side by side.
 
 For each table size: start-up (the process started until the host's trace says the main window is
-shown; the median of several starts taken in turn with the other sizes), memory when the main
-window is shown (the host's own heap and the process's private bytes, from the trace; and the
-process's private memory on this system against an empty Win32 program under the same Wine), the
+shown; the median of several starts taken in turn with the other sizes), memory (the heap in use
+when the main window is shown, from the trace; the process's private memory on this system against
+an empty Win32 program under the same Wine), the
 tick's lag after the second boundary and its length (both from the trace, after the first five
 seconds), and a save of the whole table on the window thread (a click on 删除时间 with no row
 selected). Prints one JSON object per size, then a table.
@@ -161,7 +161,7 @@ def measure(session, dist, work, rows, delete_button_id):
 
     memory = next((l for l in trace if l.get("kind") == "memory"), None)
     if memory:
-        figure.update(heap_bytes=memory.get("heap_bytes"), private_bytes=memory.get("private_bytes"))
+        figure["heap_bytes"] = memory.get("heap_bytes")
     start_line = next((l for l in trace if l.get("kind") == "start"), None)
     first = parse_clock(start_line["clock"]) if start_line else None
     events = [i for i, l in enumerate(trace) if l.get("kind") == "event"] + [len(trace)]
@@ -226,12 +226,12 @@ def body(session, dist, empty_exe, expectations_path, work, sizes):
         figures.append(figure)
     base = next((f for f in figures if f["rows"] == 0 and f.get("startup_s")), None)
     print()
-    print("| rows | start-up s | × empty | heap MB | private MB | tick median ms | lag median / p99 / max ms | save ms |")
+    print("| rows | start-up s | × empty | heap MB | private MB over empty | tick median ms | lag median / p99 / max ms | save ms |")
     print("| ---: | ---: | ---: | ---: | ---: | ---: | --- | ---: |")
     for f in figures:
         ratio = f"{f['startup_s'] / base['startup_s']:.2f}" if base and f.get("startup_s") else "-"
         heap = f"{f['heap_bytes'] / 2**20:.1f}" if f.get("heap_bytes") is not None else "-"
-        private = f"{f['private_bytes'] / 2**20:.1f}" if f.get("private_bytes") is not None else "-"
+        private = f"{f['own_kb'] / 1024:.1f}" if f.get("own_kb") is not None else "-"
         lag = (f"{f['lag_median_ms']} / {f['lag_p99_ms']} / {f['lag_max_ms']}" if "lag_median_ms" in f else "-")
         print(f"| {f['rows']} | {f.get('startup_s', '-')} | {ratio} | {heap} | {private} | {f.get('tick_median_ms', '-')} | {lag} "
               f"| {f.get('save_ms', '-')} |")
