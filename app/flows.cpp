@@ -1,5 +1,7 @@
 #include "app/flows.h"
 
+#include <string>
+
 #include "app/constants.h"
 #include "app/row_text.h"
 #include "app/units.h"
@@ -17,17 +19,20 @@ OwnedText data_file_path(Host& host) {
 
 void save_table(Host& host) {
     // The value is built whole in the write buffer and written once, so the file never holds a
-    // half-written table and a save costs one file replacement whatever the number of rows.
+    // half-written table and a save costs one file replacement whatever the number of rows. The
+    // rows are joined here and the buffer set once: appending them to it one by one would cost a
+    // host call for every row and every terminator.
     const std::int32_t rows = calls::list_count(host, 列表框1);
-    calls::set_text(host, 编辑框写表, k(ConstId::empty_text));
+    std::string value;
     for (std::int32_t i = 0; i < rows; ++i) {
         const OwnedText row = calls::list_item_text(host, 列表框1, i);
-        calls::edit_append(host, 编辑框写表, row.c_str());
-        calls::edit_append(host, 编辑框写表, k(ConstId::row_terminator));
+        value.append(row.view()).append(k(ConstId::row_terminator));
     }
+    calls::set_text(host, 编辑框写表, value.c_str());
+    value = std::string();  // the buffer holds its own copy now
     const OwnedText path = data_file_path(host);
-    const OwnedText value = calls::text_of(host, 编辑框写表);
-    calls::ini_write(host, path.c_str(), k(ConstId::section_table), k(ConstId::key_table), value.c_str());
+    const OwnedText buffer = calls::text_of(host, 编辑框写表);
+    calls::ini_write(host, path.c_str(), k(ConstId::section_table), k(ConstId::key_table), buffer.c_str());
 }
 
 OwnedText two_digits(Host& host, std::int32_t value, const char* suffix) {

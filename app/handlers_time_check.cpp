@@ -1,4 +1,6 @@
 // The tick of 时钟1: show the time, fire the rows due this second, keep the hourly chime.
+#include <string_view>
+
 #include "app/constants.h"
 #include "app/flows.h"
 #include "app/handlers.h"
@@ -49,13 +51,21 @@ void fire(Host& host, const char* row) {
     }
 }
 
+// Whether a row is due at the shown time: its first eight bytes are that time.
+bool row_is_due(std::string_view row, std::string_view time_text) {
+    return row.substr(0, flows::row_time_length) == time_text;
+}
+
 void walk_table(Host& host) {
+    // The clock labels change only when a row fires (its popup runs handlers of its own), so
+    // the shown time is read once and again after each firing, not once a row.
+    OwnedText time_text = shown_time(host);
     const std::int32_t rows = calls::list_count(host, 列表框1);
     for (std::int32_t i = 0; i < rows; ++i) {
         const OwnedText row = calls::list_item_text(host, 列表框1, i);
-        const OwnedText time_text = shown_time(host);
-        const OwnedText row_time = calls::left_part(host, row.c_str(), flows::row_time_length);
-        if (calls::equal(row_time.c_str(), time_text.c_str())) fire(host, row.c_str());
+        if (!row_is_due(row.view(), time_text.view())) continue;
+        fire(host, row.c_str());
+        time_text = shown_time(host);
     }
 }
 

@@ -35,11 +35,13 @@ bool in_range(std::int32_t index, std::size_t size) {
 std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRecord> args) {
     namespace c = command;
     const char* name = command_name(number);
-    const std::string what = name != nullptr ? name : hex(number);
+    // Named only in error messages: an unknown number is spelled out then, not on every call.
+    const std::string unknown = name != nullptr ? std::string() : hex(number);
+    const std::string_view what = name != nullptr ? std::string_view(name) : std::string_view(unknown);
     auto unit_of = [&](std::size_t i, UnitType type) -> std::optional<Target> {
         auto t = unit_arg_target(args, i, what);
         if (t && t->unit->type() != type) {
-            bad_call(what + ": unit " + hex(t->unit->id()) + " is the wrong kind");
+            bad_call(std::string(what) + ": unit " + hex(t->unit->id()) + " is the wrong kind");
             return std::nullopt;
         }
         return t;
@@ -60,7 +62,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         case c::play_sound_data: {
             auto bytes = byte_set_bytes(arg_byte_set(args, 0));
             if (bytes.empty()) {
-                bad_call(what + ": no sound data");
+                bad_call(std::string(what) + ": no sound data");
                 return 0;
             }
             ws_.play_wav(bytes, arg_logical(args, 1, true));
@@ -77,7 +79,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             auto ref = arg_unit(args, 0);
             const WindowDesign* design = ref ? design_.find(ref->window) : nullptr;
             if (design == nullptr) {
-                bad_call(what + ": no such window");
+                bad_call(std::string(what) + ": no such window");
                 return 0;
             }
             const bool modal = arg_logical(args, 2, false);
@@ -93,7 +95,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         case c::close_window: {
             auto ref = arg_unit(args, 0);
             if (!ref) {
-                bad_call(what + ": argument 1 is not a window");
+                bad_call(std::string(what) + ": argument 1 is not a window");
                 return 0;
             }
             Target t = resolve(ref->window, ref->unit, what);
@@ -154,8 +156,9 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             UnitState& list = *t->unit;
             list.items.emplace_back(arg_text(args, 1));
             list.item_data.push_back(arg_int(args, 2, 0));
-            changed(*t->window, list, Change::items);
-            return list.items.size() - 1;
+            const auto index = static_cast<std::int32_t>(list.items.size() - 1);
+            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::inserted, index);
+            return static_cast<std::uint32_t>(index);
         }
         case c::list_insert: {
             auto t = unit_of(0, UnitType::list_box);
@@ -170,7 +173,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             list.item_data.insert(list.item_data.begin() + index, 0);
             // The selection stays with its row.
             if (list.selection >= index) ++list.selection;
-            changed(*t->window, list, Change::items);
+            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::inserted, index);
             return static_cast<std::uint32_t>(index);
         }
         case c::list_delete: {
@@ -186,7 +189,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             } else if (list.selection > index) {
                 --list.selection;
             }
-            changed(*t->window, list, Change::items);
+            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::deleted, index);
             return 1;
         }
         case c::edit_append: {
@@ -198,7 +201,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             return 0;
         }
         default:
-            bad_call("no core command " + what);
+            bad_call("no core command " + std::string(what));
             return 0;
     }
 }

@@ -23,6 +23,9 @@ class FileSystem {
     // written and flushed to disk, then renamed over the old file in one step. False when any
     // step fails; the old file is then untouched and no temporary file is left behind.
     virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
+    // Returns when every replacement handed over so far has been made (a file system that writes
+    // in the background; the program's end waits here).
+    virtual void flush() {}
 };
 
 }  // namespace tockly::host

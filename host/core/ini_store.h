@@ -32,6 +32,9 @@ class IniStore {
     bool write(const std::string& path, std::string_view section, std::string_view key,
                std::string_view value);
 
+    // Waits for the files written so far (see FileSystem::flush).
+    void flush() { files_.flush(); }
+
   private:
     FileSystem& files_;
 };

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "host/core/arg_access.h"
+#include "host/core/second_ticks.h"
 #include "host/core/service_commands.h"
 #include "host/host_constants.h"
 #include "image/form.h"
@@ -31,10 +32,6 @@ constexpr std::int32_t kRightButton = image::event::right_button;
 // A timer of exactly one second is a clock's: it falls on every wall-clock second boundary.
 constexpr std::uint32_t kSecondTimerPeriod = 1000;
 
-std::int64_t floor_div(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 }  // namespace
 
 Runtime::Runtime(const ProgramDesign& design, std::span<const HandlerEntry> handlers, ProgramStart start,
@@ -43,7 +40,7 @@ Runtime::Runtime(const ProgramDesign& design, std::span<const HandlerEntry> hand
       handlers_(handlers),
       program_(std::move(start)),
       ws_(windows),
-      clock_(clock),
+      tick_clock_(clock),
       memory_(memory),
       ini_(ini),
       globals_((program_.var_size + 3) / 4, nullptr) {}
@@ -92,6 +89,7 @@ void Runtime::finish() {
     // The program is over: whatever is still open goes without further events.
     while (!open_.empty()) destroy_now(*open_.back());
     release_globals();
+    ini_.flush();  // a save still being written is finished before the process ends
     ws_.program_ended(0);
 }
 
@@ -153,10 +151,16 @@ WindowInstance* Runtime::find_serial(std::uint64_t serial) const {
 
 void Runtime::start_timers(WindowInstance& window) {
     for (auto& unit : window.units) {
-        if (unit.type() == UnitType::timer && unit.period_ms != 0) {
-            ws_.start_timer({window.serial, unit.id()}, unit.period_ms, unit.period_ms == kSecondTimerPeriod);
-        }
+        if (unit.type() == UnitType::timer && unit.period_ms != 0) start_timer(window, unit);
     }
+}
+
+void Runtime::start_timer(WindowInstance& window, UnitState& timer) {
+    const bool second = timer.period_ms == kSecondTimerPeriod;
+    // A clock's timer answers for the seconds after the one it was started in: a first tick that
+    // comes late still catches up those it jumped over.
+    if (second) timer.last_tick_second = second_of_ms(tick_clock_.real().now_local_ms());
+    ws_.start_timer({window.serial, timer.id()}, timer.period_ms, second);
 }
 
 void Runtime::destroy_now(WindowInstance& window) {
@@ -230,18 +234,33 @@ void Runtime::deliver(WindowInstance& window, UnitState& unit, std::int32_t even
 }
 
 void Runtime::timer_fired(TimerKey key) {
-    for (const auto& w : open_) {
-        if (w->serial != key.window_serial || w->destroyed) continue;
-        UnitState* unit = w->find(key.unit_id);
-        if (unit == nullptr || unit->period_ms == 0) return;
-        if (unit->period_ms == kSecondTimerPeriod) {
-            // A second already handled is never handled twice.
-            const std::int64_t second = floor_div(clock_.now_local_ms(), 1000);
-            if (second == unit->last_tick_second) return;
-            unit->last_tick_second = second;
-        }
-        deliver(*w, *unit, image::event::tick);
+    WindowInstance* window = find_serial(key.window_serial);
+    if (window == nullptr) return;
+    UnitState* unit = window->find(key.unit_id);
+    if (unit == nullptr || unit->period_ms == 0) return;
+    if (unit->period_ms != kSecondTimerPeriod || second_ticks_ == SecondTicks::every_arrival) {
+        deliver(*window, *unit, image::event::tick);
         return;
+    }
+    // The real clock decides, also while an outer tick stands for a second already past.
+    const std::int64_t now_ms = tick_clock_.real().now_local_ms();
+    const std::int64_t now = second_of_ms(now_ms);
+    const SecondRange range = seconds_to_handle(unit->last_tick_second, now);
+    if (range.empty()) return;
+    // The seconds before this one happened while the thread was busy: each is handled as if its
+    // tick had come at its boundary. The handler may close the window meanwhile, and a nested
+    // tick may have handled some already.
+    for (std::int64_t second = range.first; second <= range.last; ++second) {
+        window = find_serial(key.window_serial);
+        unit = window != nullptr ? window->find(key.unit_id) : nullptr;
+        if (unit == nullptr || unit->period_ms != kSecondTimerPeriod) return;
+        if (unit->last_tick_second != kNoSecond && unit->last_tick_second >= second &&
+            unit->last_tick_second - second <= kCatchUpSeconds)
+            continue;
+        unit->last_tick_second = second;
+        const TickClock::Pin pin(
+            tick_clock_, second == now ? std::nullopt : std::optional<std::int64_t>(second * kMsPerSecond));
+        deliver(*window, *unit, image::event::tick);
     }
 }
 
@@ -431,6 +450,7 @@ void Runtime::release(void* block) {
     memory_.release(block);
 }
 void Runtime::fatal(std::uint32_t code) {
+    ini_.flush();
     ws_.fatal_error(code);
     std::abort();  // a window system that returns from a fatal error ends here
 }
@@ -497,7 +517,7 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
         if (t.unit->period_ms == 0) {
             ws_.stop_timer(key);
         } else {
-            ws_.start_timer(key, t.unit->period_ms, t.unit->period_ms == kSecondTimerPeriod);
+            start_timer(*t.window, *t.unit);
         }
     }
 }
@@ -515,7 +535,7 @@ std::uint64_t Runtime::call_library(std::uint32_t library, std::uint32_t command
 }
 
 std::uint64_t Runtime::call_core(std::uint32_t command, std::span<const ArgRecord> args) {
-    CoreServices services{memory_, clock_, ini_};
+    CoreServices services{memory_, tick_clock_, ini_};
     if (auto r = call_service_command(services, command, args)) return *r;
     return unit_command(command, args);
 }

@@ -16,6 +16,7 @@
 
 #include "host/core/date_time.h"
 #include "host/core/ini_store.h"
+#include "host/core/second_ticks.h"
 #include "host/core/text_memory.h"
 #include "host/core/unit_design.h"
 #include "host/core/unit_state.h"
@@ -88,7 +89,14 @@ class Runtime final : public Host {
     bool tray_notify(WindowInstance& window, std::uint32_t kind);
     // Chooses an item of the menu popped up last; false when no menu is up or it has no such item.
     bool choose_menu_item(std::string_view caption);
+    // A timer fell. A clock's one-second timer handles every wall-clock second once, in order,
+    // catching up the seconds a late tick jumped over (see second_ticks.h).
     void timer_fired(TimerKey key);
+
+    // How a clock's one-second timer is handled. Hosts keep `each_second_once`; `every_arrival`
+    // (each tick handled as it comes, none caught up or dropped) exists to measure the difference.
+    enum class SecondTicks { each_second_once, every_arrival };
+    void set_second_ticks(SecondTicks how) { second_ticks_ = how; }
 
     // --- What is open -----------------------------------------------------------------------
     // Open windows in the order they were opened.
@@ -119,6 +127,7 @@ class Runtime final : public Host {
     void close_window(WindowInstance& window);
     void destroy_now(WindowInstance& window);
     void start_timers(WindowInstance& window);
+    void start_timer(WindowInstance& window, UnitState& timer);
     void deliver(WindowInstance& window, UnitState& unit, std::int32_t event,
                  std::span<const std::uint32_t> args = {});
     void run_handler(WindowInstance& window, std::uint32_t handler, std::span<const std::uint32_t> args);
@@ -133,7 +142,7 @@ class Runtime final : public Host {
     std::span<const HandlerEntry> handlers_;
     ProgramStart program_;
     WindowSystem& ws_;
-    Clock& clock_;
+    TickClock tick_clock_;  // the handlers' clock
     TextAllocator& memory_;
     IniStore& ini_;
 
@@ -146,6 +155,7 @@ class Runtime final : public Host {
     bool started_ = false;
     bool start_window_closed_ = false;
     bool finished_ = false;
+    SecondTicks second_ticks_ = SecondTicks::each_second_once;
 };
 
 }  // namespace tockly::host

@@ -37,7 +37,8 @@ CountingAllocator::~CountingAllocator() {
 void* CountingAllocator::allocate(std::uint32_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) return nullptr;
-    released_.erase(block);
+    // A released address is held back, not freed, for as long as it is in released_: the heap
+    // cannot hand it out again meanwhile, so a new block is never one of them.
     live_.emplace(block, size);
     live_bytes_ += size;
     ++allocations_;

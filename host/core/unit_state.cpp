@@ -1,5 +1,7 @@
 #include "host/core/unit_state.h"
 
+#include <algorithm>
+
 namespace tockly::host {
 
 UnitState::UnitState(const UnitDesign& d)
@@ -17,13 +19,18 @@ WindowInstance::WindowInstance(std::uint64_t serial_number, const WindowDesign& 
     : serial(serial_number), design(&window_design), modal(is_modal) {
     units.reserve(window_design.units.size());
     for (const auto& unit : window_design.units) units.emplace_back(unit);
+    by_id_.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) by_id_.emplace_back(units[i].id(), i);
+    // The first of equal identifiers wins, as a walk in design order would find it.
+    std::stable_sort(by_id_.begin(), by_id_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 UnitState* WindowInstance::find(std::uint32_t unit_id) {
-    for (auto& u : units) {
-        if (u.id() == unit_id) return &u;
-    }
-    return nullptr;
+    auto it = std::lower_bound(by_id_.begin(), by_id_.end(), unit_id,
+                               [](const auto& entry, std::uint32_t id) { return entry.first < id; });
+    if (it == by_id_.end() || it->first != unit_id) return nullptr;
+    return &units[it->second];
 }
 
 UnitState* WindowInstance::find_by_name(std::string_view name) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/core/unit_design.h"
@@ -52,12 +53,15 @@ struct WindowInstance {
     std::uint32_t id() const { return design->id; }
     UnitState& self() { return units.front(); }
     const UnitState& self() const { return units.front(); }
-    UnitState* find(std::uint32_t unit_id);
+    UnitState* find(std::uint32_t unit_id);  // by binary search: every host call finds its unit
     UnitState* find_by_name(std::string_view name);
     // The items of the menu `menu_id` heads (its level-1 items up to the next top-level item).
     std::vector<UnitState*> menu_items(std::uint32_t menu_id);
     // The radio buttons that share the parent of `radio` (the group a click moves within).
     std::vector<UnitState*> radio_group(const UnitState& radio);
+
+  private:
+    std::vector<std::pair<std::uint32_t, std::size_t>> by_id_;  // (unit id, index in units), sorted
 };
 
 }  // namespace tockly::host

@@ -38,6 +38,14 @@ class WindowSystem {
     virtual void destroy_window(WindowInstance& window) = 0;
     // A handler changed a property; show it.
     virtual void unit_changed(WindowInstance& window, UnitState& unit, Change what) = 0;
+    // One row of a list box was inserted at `index` or deleted from there (the selection already
+    // moved with its row). A screen that shows the whole list again for it may keep the default.
+    enum class ItemEdit { inserted, deleted };
+    virtual void item_edited(WindowInstance& window, UnitState& list, ItemEdit edit, std::int32_t index) {
+        (void)edit;
+        (void)index;
+        unit_changed(window, list, Change::items);
+    }
     // Before the core reads a unit's state: take over what the user changed on the screen
     // (text typed, a row selected). Nothing to do where all input passes through the core.
     virtual void refresh_unit(WindowInstance& window, UnitState& unit) = 0;

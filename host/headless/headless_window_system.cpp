@@ -49,6 +49,10 @@ HeadlessWindowSystem::HeadlessWindowSystem(VirtualClock& clock, std::string prog
 }
 
 void HeadlessWindowSystem::record(Json fields) {
+    if (!keep_effects_) {
+        if (sink_) sink_(Effect{clock_.now(), std::move(fields)});
+        return;
+    }
     effects_.push_back(Effect{clock_.now(), std::move(fields)});
     if (sink_) sink_(effects_.back());
 }
@@ -217,7 +221,7 @@ void HeadlessWindowSystem::enable_visual_styles() {
 // --- Timers and the loop ---------------------------------------------------------------------------
 
 void HeadlessWindowSystem::start_timer(TimerKey key, std::uint32_t period_ms, bool on_second_boundary) {
-    timers_.start(key, period_ms, on_second_boundary, clock_.now());
+    timers_.start(key, period_ms, on_second_boundary && !free_running_seconds_, clock_.now());
 }
 
 void HeadlessWindowSystem::stop_timer(TimerKey key) {

@@ -63,6 +63,15 @@ class HeadlessWindowSystem final : public WindowSystem {
     // Sets the clock (a jump: nothing catches up).
     void set_clock(std::int64_t ms);
 
+    // For long simulations: timer messages arrive as late as `lateness` answers (a busy machine);
+    // second-boundary timers may run as plain 1000 ms periods instead; effects may go to the sink
+    // only, without being kept.
+    void set_timer_lateness(std::function<std::int64_t()> lateness) {
+        timers_.set_lateness(std::move(lateness));
+    }
+    void set_second_timers_free_running(bool on) { free_running_seconds_ = on; }
+    void keep_effects(bool keep) { keep_effects_ = keep; }
+
     // The next opening of the dialog named so is answered with this path, or cancelled.
     void answer_dialog(const std::string& dialog_name, std::optional<std::string> path);
 
@@ -119,6 +128,8 @@ class HeadlessWindowSystem final : public WindowSystem {
     std::map<std::string, std::deque<std::optional<std::string>>> answers_;
     std::optional<std::string> tray_tip_;
     bool ended_ = false;
+    bool free_running_seconds_ = false;
+    bool keep_effects_ = true;
 };
 
 // The point size of a LOGFONT height as a JSON number: whole sizes without a fraction.

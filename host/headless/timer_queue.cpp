@@ -17,9 +17,15 @@ void TimerQueue::start(TimerKey key, std::uint32_t period_ms, bool on_second_bou
     t.key = key;
     t.period = period_ms;
     t.aligned = on_second_boundary;
-    t.due = on_second_boundary ? next_boundary(now) : now + period_ms;
+    arm(t, on_second_boundary ? next_boundary(now) : now + period_ms);
     t.order = next_order_++;
     timers_.push_back(t);
+}
+
+void TimerQueue::arm(Timer& t, std::int64_t falls) {
+    t.falls = falls;
+    const std::int64_t late = lateness_ ? lateness_() : 0;
+    t.due = falls + (late > 0 ? late : 0);
 }
 
 void TimerQueue::stop(TimerKey key) {
@@ -35,7 +41,13 @@ std::optional<TimerQueue::Due> TimerQueue::pop_due(std::int64_t until) {
     }
     if (best == timers_.end()) return std::nullopt;
     Due due{best->key, best->due};
-    best->due = best->aligned ? next_boundary(best->due) : best->due + best->period;
+    if (best->aligned) {
+        arm(*best, next_boundary(best->due));
+    } else {
+        std::int64_t falls = best->falls + best->period;
+        while (falls <= best->due) falls += best->period;
+        arm(*best, falls);
+    }
     best->order = next_order_++;
     return due;
 }
@@ -43,8 +55,9 @@ std::optional<TimerQueue::Due> TimerQueue::pop_due(std::int64_t until) {
 void TimerQueue::clock_jumped(std::int64_t from, std::int64_t to) {
     for (auto& t : timers_) {
         if (t.aligned) {
-            t.due = next_boundary(to);
+            arm(t, next_boundary(to));
         } else {
+            t.falls += to - from;
             t.due += to - from;
         }
     }

@@ -1,9 +1,14 @@
 // The headless host's timers on the virtual clock: which falls due next, and when each falls again.
 // A second-boundary timer falls exactly on every whole second; another at its period from when
 // it was started. Moving the clock by a jump does not make anything catch up.
+//
+// A timer's message may be set to arrive late, as on a busy machine: a second-boundary timer is
+// then re-armed from the time its message arrived (the next boundary after it), and the messages
+// of a period timer that fell while its last one was still waiting come as one.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,15 +36,22 @@ class TimerQueue {
 
     bool empty() const { return timers_.empty(); }
 
+    // How many milliseconds after it falls each timer's message arrives (never negative); none
+    // set: at once.
+    void set_lateness(std::function<std::int64_t()> lateness) { lateness_ = std::move(lateness); }
+
   private:
     struct Timer {
         TimerKey key;
         std::uint32_t period = 0;
         bool aligned = false;
-        std::int64_t due = 0;
+        std::int64_t falls = 0;  // when the timer falls
+        std::int64_t due = 0;    // when its message arrives
         std::uint64_t order = 0;
     };
     static std::int64_t next_boundary(std::int64_t after);
+    void arm(Timer& t, std::int64_t falls);
+    std::function<std::int64_t()> lateness_;
     std::vector<Timer> timers_;
     std::uint64_t next_order_ = 0;
 };

@@ -17,6 +17,7 @@
 #include "host/win32/single_instance.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_system.h"
+#include "host/win32/write_behind_files.h"
 
 namespace tockly::host::win32 {
 
@@ -95,7 +96,8 @@ void run_image(const void* image, const ApplicationModule& app) {
     Win32WindowSystem windows(clock, trace.get());
     if (app.ringtone_fallback != nullptr)
         windows.set_ringtone_fallback(app.ringtone_fallback(program->loaded.const_pool()));
-    WindowsFileSystem files;
+    WindowsFileSystem disk;
+    WriteBehindFiles files(disk);  // saves never hold up the window thread
     IniStore ini(files);
     HeapAllocator memory;
     TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);

@@ -1,11 +1,14 @@
 #include "host/win32/trace.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <utility>
 
 #include "host/core/arg_access.h"
@@ -26,8 +29,23 @@ std::string clock_text(std::int64_t ms) {
     return buf;
 }
 
+// Texts longer than this are cut in the trace (a whole table would make every save's lines
+// megabytes long): the first bytes stand, followed by how many more there were.
+constexpr std::size_t kTracedTextBytes = 1024;
+
 std::string text_value(const void* text) {
-    return json_string(Trace::utf8(text != nullptr ? static_cast<const char*>(text) : ""));
+    const char* gbk = text != nullptr ? static_cast<const char*>(text) : "";
+    const std::size_t length = std::strlen(gbk);
+    if (length <= kTracedTextBytes) return json_string(Trace::utf8(gbk));
+    std::size_t cut = 0;
+    while (cut < kTracedTextBytes) {
+        const auto byte = static_cast<unsigned char>(gbk[cut]);
+        const std::size_t size = byte >= 0x81 && byte <= 0xFE ? 2 : 1;  // a GBK character stays whole
+        if (cut + size > kTracedTextBytes) break;
+        cut += size;
+    }
+    return json_string(Trace::utf8(std::string_view(gbk, cut)) + " ... (" + std::to_string(length - cut) +
+                       " more bytes)");
 }
 
 std::string arg_value(const ArgRecord& a) {
@@ -84,13 +102,52 @@ bool returns_text(std::uint32_t command) {
     }
 }
 
+// Commands a handler may call once a row of the table: reading the table and texts, and building
+// the list and the save buffer. Past an event's allowance their lines are summed up instead.
+bool is_bulk(std::uint32_t command) {
+    namespace c = command;
+    switch (command) {
+        case c::left_part:
+        case c::middle_part:
+        case c::integer_to_text:
+        case c::to_integer:
+        case c::combo_item_text:
+        case c::list_count:
+        case c::list_item_text:
+        case c::list_append:
+        case c::edit_append:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Forwards every call to the host underneath and writes commands and property writes to the trace.
 class TracingHost final : public Host {
   public:
     TracingHost(Host& inner, Trace& trace, const ProgramDesign* design)
         : inner_(inner), trace_(trace), design_(design) {}
 
+    // Bulk commands called past the event's allowance, not written one by one.
+    std::uint64_t omitted() const { return omitted_total_; }
+    std::string omitted_by_command() const {
+        JsonLine counts;
+        for (const auto& [command, count] : omitted_) {
+            const char* name = command_name(command);
+            counts.number(name != nullptr ? name : hex_id(command), static_cast<std::int64_t>(count));
+        }
+        return counts.object();
+    }
+
     std::uint64_t call_core(std::uint32_t command, std::span<const ArgRecord> args) override {
+        if (is_bulk(command) && trace_.call_lines_per_event() >= 0) {
+            if (bulk_written_ >= static_cast<std::uint64_t>(trace_.call_lines_per_event())) {
+                ++omitted_total_;
+                ++omitted_[command];
+                return inner_.call_core(command, args);
+            }
+            ++bulk_written_;
+        }
         const std::string arguments = args_value(args);
         const std::uint64_t result = inner_.call_core(command, args);
         JsonLine line = trace_.line("command");
@@ -157,6 +214,9 @@ class TracingHost final : public Host {
     Host& inner_;
     Trace& trace_;
     const ProgramDesign* design_;
+    std::uint64_t bulk_written_ = 0;
+    std::uint64_t omitted_total_ = 0;
+    std::map<std::uint32_t, std::uint64_t> omitted_;
 };
 
 // Plain functions that a handler table can hold, one per index, all leading to the active set.
@@ -187,7 +247,14 @@ std::unique_ptr<Trace> Trace::from_environment(Clock& clock) {
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
-    return std::unique_ptr<Trace>(new Trace(file, clock));
+    auto trace = std::unique_ptr<Trace>(new Trace(file, clock));
+    wchar_t limit[32] = {};
+    const DWORD limit_size = GetEnvironmentVariableW(L"TOCKLY_TRACE_CALLS", limit, 32);
+    if (limit_size > 0 && limit_size < 32) {
+        trace->call_lines_ =
+            limit[0] == L'*' ? -1 : static_cast<std::int64_t>(std::wcstoll(limit, nullptr, 10));
+    }
+    return trace;
 }
 
 Trace::~Trace() {
@@ -207,6 +274,29 @@ void Trace::write(const JsonLine& line) {
     const std::string text = line.str();
     DWORD written = 0;
     WriteFile(static_cast<HANDLE>(file_), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void Trace::write_memory() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    const bool have_counters =
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters) != 0;
+    // Walks every block of every heap: only for the trace, once.
+    std::uint64_t in_use = 0;
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry)) {
+            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) in_use += entry.cbData;
+        }
+        HeapUnlock(heaps[i]);
+    }
+    JsonLine memory = line("memory");
+    if (have_counters) memory.number("private_bytes", static_cast<std::int64_t>(counters.PrivateUsage));
+    write(memory.number("heap_bytes", static_cast<std::int64_t>(in_use)));
 }
 
 std::string Trace::utf8(std::string_view gbk) {
@@ -244,6 +334,12 @@ void TracedHandlers::run(std::size_t index, Host& host, const std::uint32_t* arg
         trace_->line("event").text("handler", entry.name != nullptr ? entry.name : "?").raw("args", words));
     TracingHost traced(host, *trace_, design_);
     entry.fn(traced, args);
+    if (traced.omitted() != 0) {
+        trace_->write(trace_->line("calls")
+                          .text("handler", entry.name != nullptr ? entry.name : "?")
+                          .number("omitted", static_cast<std::int64_t>(traced.omitted()))
+                          .raw("commands", traced.omitted_by_command()));
+    }
 }
 
 }  // namespace tockly::host::win32

@@ -25,8 +25,18 @@
 //                 main window
 //     "query_end_session" "flags"; "end_session": Windows ends the session, so does Tockly
 //     "rearm"     "why" ("time_change", "resume"), "timers": one-second timers armed afresh
+//     "memory"    "private_bytes" (the process's private memory as Windows counts it),
+//                 "heap_bytes" (blocks in use on the process's heaps): when the main window is shown
+//     "calls"     "handler", "omitted", "commands" (a count by name): at the end of an event, the
+//                 bulk commands (reading rows and texts, appending to the list or the save buffer)
+//                 that were not written one by one, see below
 //
-// Argument values: a text as a string, an integer or date-time as a number, a logical as true or
+// So that a trace stays readable at any table size, an event writes at most 64 lines of bulk
+// commands (TOCKLY_TRACE_CALLS=N changes the allowance, `*` writes every one); the rest are
+// summed up in its "calls" line. Every other command and every property write is always written.
+//
+// Argument values: a text as a string (one longer than 1024 bytes cut there, ending in
+// " ... (N more bytes)"), an integer or date-time as a number, a logical as true or
 // false, a byte set as {"bytes": length}, a unit as {"window": .., "unit": ..}, an omitted
 // argument as null.
 #pragma once
@@ -60,10 +70,16 @@ class Trace {
     void write(const JsonLine& line);
     // A GBK text as UTF-8.
     static std::string utf8(std::string_view gbk);
+    // A "memory" line: the process's private bytes and the bytes in use on its heaps.
+    void write_memory();
+
+    // How many bulk command lines an event writes; negative: all.
+    std::int64_t call_lines_per_event() const { return call_lines_; }
 
   private:
     Trace(void* file, Clock& clock) : file_(file), clock_(clock) {}
     void* file_;
+    std::int64_t call_lines_ = 64;
     Clock& clock_;
     std::uint64_t seq_ = 0;
 };

@@ -294,6 +294,12 @@ void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState
     const LRESULT top = list ? SendMessageW(control.hwnd, LB_GETTOPINDEX, 0, 0) : 0;
     SendMessageW(control.hwnd, WM_SETREDRAW, FALSE, 0);
     SendMessageW(control.hwnd, reset, 0, 0);
+    if (list) {
+        // Room for every row at once rather than growing with each.
+        std::size_t bytes = 0;
+        for (const std::string& item : unit.items) bytes += (item.size() + 1) * sizeof(wchar_t);
+        SendMessageW(control.hwnd, LB_INITSTORAGE, unit.items.size(), static_cast<LPARAM>(bytes));
+    }
     for (const std::string& item : unit.items) {
         const std::wstring text = wide_from_gbk(item);
         SendMessageW(control.hwnd, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -309,9 +315,14 @@ void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState
     ++data.updating;
     const UnitType t = unit.type();
     if (shows_text(t)) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
-    // Text the user has just typed is already there: setting it again would move the caret.
-    if (t == UnitType::edit_box && control_text(control.hwnd) != unit.text) {
-        SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+    if (t == UnitType::edit_box) {
+        if (!unit.visible) {
+            control.text_pending = true;
+        } else if (control.text_pending || control_text(control.hwnd) != unit.text) {
+            // Text the user has just typed is already there: setting it again would move the caret.
+            SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+            control.text_pending = false;
+        }
     }
     if (t == UnitType::check_box || t == UnitType::radio_button) {
         SendMessageW(control.hwnd, BM_SETCHECK, unit.checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -324,7 +335,13 @@ void Win32WindowSystem::show_window(WindowInstance& window) {
     WindowData* data = data_of(window);
     if (data == nullptr || data->hwnd == nullptr) return;
     data->shown = true;
+    for (Control& control : data->controls) {
+        if (!control.items_pending || control.index >= window.units.size()) continue;
+        control.items_pending = false;
+        fill_items(*data, control, window.units[control.index]);
+    }
     trace_window("open", window);
+    if (trace_ != nullptr && window.serial == start_serial_) trace_->write_memory();
     if (!window.self().visible) return;
     int how = SW_SHOWNORMAL;
     // News in a popup must not take the keyboard from what the user is typing.
@@ -393,6 +410,7 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
             show_state(*data, *control, unit);
             break;
         case Change::visible:
+            if (unit.visible && control->text_pending) show_state(*data, *control, unit);
             ShowWindow(control->hwnd, unit.visible ? SW_SHOWNA : SW_HIDE);
             break;
         case Change::disabled:
@@ -420,6 +438,35 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
     }
 }
 
+void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, ItemEdit edit,
+                                    std::int32_t index) {
+    WindowData* data = data_of(window);
+    if (data == nullptr || data->hwnd == nullptr) return;
+    Control* control = control_of(*data, list.id());
+    if (control == nullptr) return;
+    if (!data->shown && list.type() == UnitType::list_box) {
+        control->items_pending = true;
+        return;
+    }
+    if (list.type() != UnitType::list_box || index < 0 ||
+        static_cast<std::size_t>(index) > list.items.size()) {
+        show_state(*data, *control, list);
+        return;
+    }
+    // One row in or out, not the whole list again: start-up appends every row of the table.
+    ++data->updating;
+    if (edit == ItemEdit::inserted && static_cast<std::size_t>(index) < list.items.size()) {
+        const std::wstring text = wide_from_gbk(list.items[static_cast<std::size_t>(index)]);
+        SendMessageW(control->hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    } else if (edit == ItemEdit::deleted) {
+        SendMessageW(control->hwnd, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    }
+    if (SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0) != list.selection)
+        SendMessageW(control->hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
+    --data->updating;
+}
+
 void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {
     WindowData* data = data_of(window);
     if (data == nullptr || data->hwnd == nullptr) return;
@@ -433,10 +480,13 @@ void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {
     if (control == nullptr) return;
     switch (unit.type()) {
         case UnitType::edit_box:
-            unit.text = control_text(control->hwnd);
+            // Only a shown edit box can have been typed into; a hidden one's text is the core's.
+            if (unit.visible && !control->text_pending) unit.text = control_text(control->hwnd);
             break;
         case UnitType::list_box:
-            unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
+            // Rows not yet given to the control: the core's selection is the one truth meanwhile.
+            if (!control->items_pending)
+                unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
             break;
         case UnitType::combo_box:
             unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, CB_GETCURSEL, 0, 0));

@@ -47,6 +47,7 @@ class Win32WindowSystem final : public WindowSystem {
     void show_window(WindowInstance& window) override;
     void destroy_window(WindowInstance& window) override;
     void unit_changed(WindowInstance& window, UnitState& unit, Change what) override;
+    void item_edited(WindowInstance& window, UnitState& list, ItemEdit edit, std::int32_t index) override;
     void refresh_unit(WindowInstance& window, UnitState& unit) override;
     void set_focus(WindowInstance& window, UnitState& unit) override;
     void pop_up_menu(WindowInstance& window, UnitState& menu) override;
@@ -74,6 +75,12 @@ class Win32WindowSystem final : public WindowSystem {
         std::size_t index = 0;  // in WindowInstance::units
         HWND hwnd = nullptr;
         HFONT font = nullptr;
+        // A hidden edit box's text is given to the control only when it is shown: the program
+        // builds long texts in hidden edit boxes, piece by piece.
+        bool text_pending = false;
+        // A list box filled before its window is first shown (start-up appends every row of the
+        // table) gets its rows in one go when the window is shown.
+        bool items_pending = false;
     };
     struct WindowData {
         std::uint64_t serial = 0;

@@ -1,0 +1,88 @@
+// Tockly on the headless host inside one process, for long simulations and benchmarks: its image
+// built in memory, its folder a fresh temporary one (removed again), its table given as rows.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/units.h"
+#include "host/core/file_system_posix.h"
+#include "host/core/image_loader.h"
+#include "host/core/ini_store.h"
+#include "host/core/runtime.h"
+#include "host/core/text_memory.h"
+#include "host/headless/headless_files.h"
+#include "host/headless/headless_window_system.h"
+
+namespace tockly::bench {
+
+// A row of the table as Tockly writes it: "HH:MM:SS" and the function's label and message (GBK).
+std::string program_row(int second_of_day, const std::string& path);
+std::string reminder_row(int second_of_day, const std::string& message);
+// The bytes of a data.ini holding these rows.
+std::string data_file(const std::vector<std::string>& rows);
+
+// A temporary folder, removed with everything in it when it goes.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Tockly's image, built once per process.
+const host::LoadedImage& tockly_image();
+
+class HeadlessTockly {
+  public:
+    // The clock starts at `start_ms` (local); data.ini holds `rows` (none: no file). The handlers
+    // are Tockly's, or a table of the same order wrapping them.
+    HeadlessTockly(std::int64_t start_ms, const std::vector<std::string>& rows,
+                   std::span<const host::HandlerEntry> handlers = {});
+    ~HeadlessTockly();
+    HeadlessTockly(const HeadlessTockly&) = delete;
+    HeadlessTockly& operator=(const HeadlessTockly&) = delete;
+
+    // Runs the entry sequence up to the event loop (the main window open, start-up done).
+    void start();
+
+    host::Runtime& runtime() { return *runtime_; }
+    host::headless::HeadlessWindowSystem& windows() { return windows_; }
+    host::headless::VirtualClock& clock() { return clock_; }
+    host::CountingAllocator& memory() { return memory_; }
+    const std::filesystem::path& folder() const { return folder_.path(); }
+
+    // A unit of the newest open opening of its window.
+    host::WindowInstance& window_of(const app::Unit& unit);
+    host::UnitState& unit(const app::Unit& unit);
+    void click(const app::Unit& unit);
+    void choose(const app::Unit& combo, int index);
+    void select(const app::Unit& list, int index);
+    // Right-clicks every open popup (a reminder popup stays until then).
+    void close_popups();
+    std::size_t table_rows();
+
+  private:
+    TempFolder folder_;
+    host::headless::VirtualClock clock_;
+    host::headless::HeadlessWindowSystem windows_;
+    host::PosixFileSystem posix_;
+    host::headless::HeadlessFiles files_;
+    host::IniStore ini_;
+    host::CountingAllocator memory_;
+    std::unique_ptr<host::Runtime> runtime_;
+};
+
+// The process's resident memory in bytes (0 where unknown).
+std::uint64_t resident_bytes();
+
+}  // namespace tockly::bench

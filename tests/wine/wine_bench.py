@@ -1,0 +1,267 @@
+"""Tockly's figures under Wine, for the benchmark table: the shipped i686 build started with tables of
+several sizes, one after another in one session, so that ratios are taken side by side.
+
+For each table size: start-up (the process started until the host's trace says the main window is
+shown; the median of several starts taken in turn with the other sizes), memory (the heap in use
+when the main window is shown, from the trace; the process's private memory on this system against
+an empty Win32 program under the same Wine), the
+tick's lag after the second boundary and its length (both from the trace, after the first five
+seconds), and a save of the whole table on the window thread (a click on 删除时间 with no row
+selected). Prints one JSON object per size, then a table.
+
+usage: wine_bench.py WINE DIST_DIR DRIVER EMPTY_EXE EXPECTATIONS.json WORK PREFIX [ROWS,ROWS,...]
+"""
+import datetime
+import json
+import os
+import shutil
+import statistics
+import sys
+import time
+
+import winenv
+
+MAIN_WINDOW = "0x52010001"
+WM_COMMAND = 0x111
+CLOCK_START = "2026-03-02 08:00:30"  # no hourly chime during a run
+STARTS = 3  # start-ups of each size, taken in turn (A B C A B C ...)
+TICK_SECONDS = 20  # how long each size runs for the tick figures
+
+
+def parse_clock(text):
+    return datetime.datetime.strptime(text, "%Y-%m-%d %H:%M:%S.%f")
+
+
+def table_file(rows):
+    """data.ini with `rows` run-program entries, all due in the afternoon (none fires during a run)."""
+    value = ""
+    for i in range(rows):
+        second = 43200 + i % 43200
+        value += f"{second // 3600:02d}:{second // 60 % 60:02d}:{second % 60:02d}     运行程序    C:\\Tools\\job{i}.exe@"
+    return ("[表]\r\n时表=" + value + "\r\n").encode("gbk")
+
+
+def read_trace(path):
+    lines = []
+    if os.path.exists(path):
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                try:
+                    lines.append(json.loads(line))
+                except ValueError:
+                    pass
+    return lines
+
+
+def private_kb(pid):
+    """Private memory of a process (clean and dirty), in KB; None when it cannot be read."""
+    try:
+        total = 0
+        with open(f"/proc/{pid}/smaps_rollup") as f:
+            for line in f:
+                if line.startswith(("Private_Clean:", "Private_Dirty:")):
+                    total += int(line.split()[1])
+        return total
+    except OSError:
+        return None
+
+
+def wait_for(condition, timeout):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    return None
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(round(fraction * (len(ordered) - 1))))]
+
+
+class TraceTail:
+    """Reads a growing trace file from where it was last read."""
+
+    def __init__(self, path):
+        self.path = path
+        self.offset = 0
+        self.pending = b""
+
+    def new_lines(self):
+        try:
+            with open(self.path, "rb") as f:
+                f.seek(self.offset)
+                data = f.read()
+        except OSError:
+            return []
+        self.offset += len(data)
+        data = self.pending + data
+        *complete, self.pending = data.split(b"\n")
+        return complete
+
+
+def prepare(work, dist, rows):
+    app_dir = os.path.join(work, f"app-{rows}")
+    os.makedirs(app_dir, exist_ok=True)
+    for name in ("Tockly.exe", "corlb.xrt"):
+        shutil.copy(os.path.join(dist, name), app_dir)
+    data = os.path.join(app_dir, "data.ini")
+    if rows:
+        with open(data, "wb") as f:
+            f.write(table_file(rows))
+    elif os.path.exists(data):
+        os.remove(data)
+    return app_dir
+
+
+def start(session, work, dist, rows, name):
+    """Starts Tockly with a table of `rows`; (process, trace path, seconds until the main window is shown)."""
+    app_dir = prepare(work, dist, rows)
+    trace_path = os.path.join(work, f"trace-{name}.jsonl")
+    if os.path.exists(trace_path):
+        os.remove(trace_path)
+    tail = TraceTail(trace_path)
+    marker = ('"kind":"open","window":"' + MAIN_WINDOW.upper().replace("0X", "0x") + '"').encode()
+    started = time.time()
+    process = session.start(os.path.join(app_dir, "Tockly.exe"), cwd=app_dir,
+                            extra_env={"TOCKLY_TRACE": trace_path, "TOCKLY_CLOCK_START": CLOCK_START},
+                            log=os.path.join(work, f"wine-{name}.log"))
+    shown = wait_for(lambda: any(marker in line for line in tail.new_lines()), 900)
+    return process, trace_path, (time.time() - started if shown else None)
+
+
+def stop(session, process):
+    main = session.wait_window(title_prefix="Tockly —— ", timeout_ms=60000)
+    if main:
+        session.driver("close", main["hwnd"])
+    try:
+        process.wait(timeout=60)
+    except Exception:
+        process.kill()
+        process.wait()
+
+
+def measure(session, dist, work, rows, delete_button_id):
+    process, trace_path, _ = start(session, work, dist, rows, str(rows))
+    figure = {"rows": rows}
+    time.sleep(TICK_SECONDS)
+    figure["private_kb"] = private_kb(process.pid)
+    main = session.wait_window(title_prefix="Tockly —— ", timeout_ms=60000)
+    if main:
+        # The button's notification, posted as its click sends it (listing the controls would read
+        # every row of the list box across processes).
+        session.driver("post", main["hwnd"], WM_COMMAND, delete_button_id, 1)
+        wait_for(lambda: any(l.get("kind") == "command" and l.get("name") == "ini_write"
+                             for l in read_trace(trace_path)), 600)
+        time.sleep(3)  # ticks after the save
+    trace = read_trace(trace_path)
+    stop(session, process)
+
+    memory = next((l for l in trace if l.get("kind") == "memory"), None)
+    if memory:
+        figure["heap_bytes"] = memory.get("heap_bytes")
+    start_line = next((l for l in trace if l.get("kind") == "start"), None)
+    first = parse_clock(start_line["clock"]) if start_line else None
+    events = [i for i, l in enumerate(trace) if l.get("kind") == "event"] + [len(trace)]
+    lags, lengths = [], []
+    for n, i in enumerate(events[:-1]):
+        line = trace[i]
+        at = parse_clock(line["clock"])
+        # The event's last line is the one before the next event (or the trace's end).
+        length_ms = (parse_clock(trace[events[n + 1] - 1]["clock"]) - at).total_seconds() * 1000
+        if line.get("handler") == "on_delete":
+            figure["save_ms"] = round(length_ms, 1)
+        if line.get("handler") != "on_tick" or first is None or (at - first).total_seconds() < 5:
+            continue
+        lags.append(at.microsecond / 1000)
+        lengths.append(length_ms)
+    if lags:
+        figure.update(lag_median_ms=round(statistics.median(lags), 1), lag_p99_ms=round(percentile(lags, 0.99), 1),
+                      lag_max_ms=round(max(lags), 1), tick_median_ms=round(statistics.median(lengths), 2),
+                      ticks=len(lags))
+    return figure
+
+
+def empty_program_kb(session, empty_exe, work):
+    process = session.start(empty_exe, cwd=work, log=os.path.join(work, "wine-empty.log"))
+    window = session.wait_window(title="Tockly —— stand-in", timeout_ms=60000)
+    time.sleep(5)
+    kb = private_kb(process.pid)
+    if window:
+        session.driver("close", window["hwnd"])
+    try:
+        process.wait(timeout=60)
+    except Exception:
+        process.kill()
+    return kb
+
+
+def body(session, dist, empty_exe, expectations_path, work, sizes):
+    with open(expectations_path, encoding="utf-8") as f:
+        expectations = json.load(f)
+    ids = {control["name"]: control["id"] for control in expectations[MAIN_WINDOW.lower()]["controls"]}
+    # The first start of a session pays for what Wine loads once; it is not counted.
+    process, _, _ = start(session, work, dist, 0, "warm-up")
+    stop(session, process)
+    empty_kb = empty_program_kb(session, empty_exe, work)
+    print(json.dumps({"empty_program_private_kb": empty_kb}), flush=True)
+    startups = {rows: [] for rows in sizes}
+    for turn in range(STARTS):
+        for rows in sizes:
+            process, _, seconds = start(session, work, dist, rows, f"start-{rows}")
+            stop(session, process)
+            if seconds is not None:
+                startups[rows].append(seconds)
+    figures = []
+    for rows in sizes:
+        figure = measure(session, dist, work, rows, ids["按钮2"])
+        if startups[rows]:
+            figure["startup_s"] = round(statistics.median(startups[rows]), 2)
+            figure["startups_s"] = [round(x, 2) for x in startups[rows]]
+        if figure.get("private_kb") and empty_kb:
+            figure["own_kb"] = figure["private_kb"] - empty_kb
+        print(json.dumps(figure), flush=True)
+        figures.append(figure)
+    base = next((f for f in figures if f["rows"] == 0 and f.get("startup_s")), None)
+    print()
+    print("| rows | start-up s | × empty | heap MB | private MB over empty | tick median ms | lag median / p99 / max ms | save ms |")
+    print("| ---: | ---: | ---: | ---: | ---: | ---: | --- | ---: |")
+    for f in figures:
+        ratio = f"{f['startup_s'] / base['startup_s']:.2f}" if base and f.get("startup_s") else "-"
+        heap = f"{f['heap_bytes'] / 2**20:.1f}" if f.get("heap_bytes") is not None else "-"
+        private = f"{f['own_kb'] / 1024:.1f}" if f.get("own_kb") is not None else "-"
+        lag = (f"{f['lag_median_ms']} / {f['lag_p99_ms']} / {f['lag_max_ms']}" if "lag_median_ms" in f else "-")
+        print(f"| {f['rows']} | {f.get('startup_s', '-')} | {ratio} | {heap} | {private} | {f.get('tick_median_ms', '-')} | {lag} "
+              f"| {f.get('save_ms', '-')} |")
+
+
+def main():
+    if len(sys.argv) not in (8, 9):
+        print(__doc__.split("usage: ")[1], file=sys.stderr)
+        return 2
+    wine, dist, driver, empty_exe, expectations, work, prefix = [
+        arg if i == 0 else os.path.abspath(arg) for i, arg in enumerate(sys.argv[1:8])]
+    sizes = [int(n) for n in (sys.argv[8] if len(sys.argv) == 9 else "0,1000,10000,100000").split(",")]
+    try:
+        wine = winenv.wine_loader(wine)
+    except winenv.Skip as reason:
+        return winenv.skipped(str(reason))
+    os.makedirs(work, exist_ok=True)
+    if not os.path.isdir(os.path.join(prefix, "drive_c")):
+        winenv.make_prefix(wine, prefix)
+    session = None
+    try:
+        session = winenv.Session(wine, work, prefix, driver)
+        body(session, dist, empty_exe, expectations, work, sizes)
+    except winenv.Skip as reason:
+        return winenv.skipped(str(reason))
+    finally:
+        if session:
+            session.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
