@@ -1,20 +1,14 @@
 // The core commands that act on windows, units, sound, processes and the program's folder.
 #include <cstring>
-#include <sstream>
 
 #include "host/core/arg_access.h"
 #include "host/core/runtime.h"
 #include "host/host_constants.h"
+#include "image/hex_text.h"
 
 namespace tockly::host {
 
 namespace {
-
-std::string hex(std::uint64_t value) {
-    std::ostringstream out;
-    out << "0x" << std::hex << std::uppercase << value;
-    return out.str();
-}
 
 // The bytes of a byte set (u32 1, u32 length, bytes); empty for null or a set that is not
 // one-dimensional.
@@ -35,11 +29,11 @@ bool in_range(std::int32_t index, std::size_t size) {
 std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRecord> args) {
     namespace c = command;
     const char* name = command_name(number);
-    const std::string what = name != nullptr ? name : hex(number);
+    const std::string what = name != nullptr ? name : image::hex(number);
     auto unit_of = [&](std::size_t i, UnitType type) -> std::optional<Target> {
         auto t = unit_arg_target(args, i, what);
         if (t && t->unit->type() != type) {
-            bad_call(what + ": unit " + hex(t->unit->id()) + " is the wrong kind");
+            bad_call(what + ": unit " + image::hex(t->unit->id()) + " is the wrong kind");
             return std::nullopt;
         }
         return t;
