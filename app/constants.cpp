@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -14,118 +13,142 @@ namespace tockly::app {
 
 namespace {
 
-// The texts, GBK (the build compiles these literals to GBK), indexed by ConstId; null for the
-// constants that are not texts.
-constexpr std::array<const char*, const_count> text_of = {
-    nullptr,                           // empty_array
-    "\\data.ini",                      // data_file_name
-    "表",                              // section_table
-    "铃声",                            // key_ringtone
-    "时表",                            // key_table
-    "@",                               // row_terminator
-    "",                                // empty_text
-    "0",                               // zero
-    ":",                               // colon
-    "00:",                             // time_zero_minute
-    "00",                              // time_zero_second
-    "温馨提示",                        // name_reminder
-    "运行程序",                        // name_program
-    "定时关机",                        // name_shutdown
-    "     温馨提示    ",               // label_reminder
-    "     运行程序    ",               // label_program
-    "     定时关机    ",               // label_shutdown
-    "cmd /cstart ",                    // command_start
-    "cmd /cshutdown -s -t 5",          // command_shutdown
-    "取消报时",                        // chime_on_caption
-    "整点报时",                        // chime_off_caption
-    "1",                               // mode_chime
-    "2",                               // mode_about
-    "改",                              // modify_flag
-    "请双击要修改的行！",              // select_row_prompt
-    "＠",                              // fullwidth_at
-    "\"\" \"",                         // quote_open
-    "\"",                              // quote_close
-    "闹钟提示: ",                      // reminder_prefix
-    "现在时间: ",                      // time_prefix
-    "Tockly 桌面闹钟 1.0 · 右键关闭",  // about_credits
-    "Tockly",                          // tray_tip
-    nullptr,                           // icon
-    nullptr,                           // chime
+using image::ConstKind;
+
+// Where a byte set's bytes come from.
+enum class ByteSource : std::uint8_t { none, icon_file, chime_sound };
+
+// A constant's value as the table gives it; its kind is how the pool lays it out.
+struct ConstValue {
+    ConstKind kind;
+    std::string_view text;  // a text's GBK bytes, without the NUL
+    ByteSource source;
 };
 
-static_assert(text_of[static_cast<std::uint32_t>(ConstId::tray_tip)] != nullptr &&
-                  text_of[static_cast<std::uint32_t>(ConstId::chime)] == nullptr,
-              "one text per ConstId, in ConstId order");
+constexpr ConstValue text(std::string_view gbk) {
+    return {ConstKind::text, gbk, ByteSource::none};
+}
+constexpr ConstValue empty_array() {
+    return {ConstKind::array_init, {}, ByteSource::none};
+}
+constexpr ConstValue icon_file() {
+    return {ConstKind::byte_set, {}, ByteSource::icon_file};
+}
+constexpr ConstValue chime_sound() {
+    return {ConstKind::byte_set, {}, ByteSource::chime_sound};
+}
 
-ConstKind kind_of(ConstId id) {
-    switch (id) {
-        case ConstId::empty_array:
-            return ConstKind::array_init;
-        case ConstId::icon:
-        case ConstId::chime:
-            return ConstKind::byte_set;
-        default:
-            return ConstKind::text;
+struct ConstRow {
+    ConstId id;
+    const char* name;
+    ConstValue value;
+};
+
+constexpr std::array<ConstRow, const_count> table = {{
+#define TOCKLY_CONSTANT_ROW(id, value) ConstRow{ConstId::id, #id, value},
+    TOCKLY_CONSTANTS(TOCKLY_CONSTANT_ROW)
+#undef TOCKLY_CONSTANT_ROW
+}};
+
+constexpr bool texts_are_distinct() {
+    for (std::size_t i = 0; i < table.size(); ++i)
+        for (std::size_t j = i + 1; j < table.size(); ++j)
+            if (table[i].value.kind == ConstKind::text && table[j].value.kind == ConstKind::text &&
+                table[i].value.text == table[j].value.text)
+                return false;
+    return true;
+}
+static_assert(texts_are_distinct(), "the pool stores equal texts once: every text constant must differ");
+
+[[maybe_unused]] const ConstRow& row_of(ConstId id) {
+    return table[static_cast<std::uint32_t>(id)];
+}
+
+std::string field_of(const ConstRow& row) {
+    return std::string("const.") + row.name;
+}
+
+// Each constant's offset in a pool written in table order.
+using Offsets = std::array<std::uint32_t, const_count>;
+
+constexpr std::uint32_t empty_array_dimensions[] = {0};
+
+image::Result<std::uint32_t> add_constant(image::ConstPoolWriter& pool, const ConstRow& row,
+                                          std::span<const std::uint8_t> icon_bytes,
+                                          std::span<const std::uint8_t> chime) {
+    switch (row.value.kind) {
+        case ConstKind::text:
+            return pool.add_text(row.value.text);
+        case ConstKind::array_init:
+            return pool.add_array_init(empty_array_dimensions);
+        case ConstKind::byte_set: {
+            const auto bytes = row.value.source == ByteSource::icon_file ? icon_bytes : chime;
+            if (image::pool_byte_set_size(bytes.size()) > 0xFFFFFFFFu - pool.bytes().size())
+                return image::make_error(field_of(row), pool.bytes().size(), bytes.size(),
+                                         "constant pool does not fit 32-bit offsets");
+            return pool.add_byte_set(bytes);
+        }
+        case ConstKind::number:
+            break;  // Tockly keeps no numbers in its pool
     }
+    assert(false && "a constant of a kind the table does not make");
+    return image::make_error(field_of(row), pool.bytes().size(), "has no encoding");
 }
 
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+image::Result<std::vector<std::uint8_t>> write_pool(std::span<const std::uint8_t> icon_bytes,
+                                                    Offsets& offsets) {
+    image::ConstPoolWriter pool;
+    const std::vector<std::uint8_t> chime = chime_wav();
+    for (const ConstRow& row : table) {
+        const std::uint64_t end = pool.bytes().size();
+        auto at = add_constant(pool, row, icon_bytes, chime);
+        if (!at) return at.error();
+        // The writer answers an equal earlier constant's offset; the binding at load could not
+        // tell the two apart.
+        if (*at != end) return image::make_error(field_of(row), *at, "equals an earlier constant");
+        offsets[static_cast<std::uint32_t>(row.id)] = *at;
+    }
+    return pool.bytes();
 }
 
-std::vector<std::uint8_t> byte_set_item(std::span<const std::uint8_t> bytes) {
-    std::vector<std::uint8_t> out;
-    out.reserve(8 + bytes.size());
-    put_u32(out, 1);
-    put_u32(out, static_cast<std::uint32_t>(bytes.size()));
-    out.insert(out.end(), bytes.begin(), bytes.end());
-    return out;
-}
-
-const char* const_name(ConstId id) {
-    static constexpr std::array<const char*, const_count> names = {
-        "empty_array",
-        "data_file_name",
-        "section_table",
-        "key_ringtone",
-        "key_table",
-        "row_terminator",
-        "empty_text",
-        "zero",
-        "colon",
-        "time_zero_minute",
-        "time_zero_second",
-        "name_reminder",
-        "name_program",
-        "name_shutdown",
-        "label_reminder",
-        "label_program",
-        "label_shutdown",
-        "command_start",
-        "command_shutdown",
-        "chime_on_caption",
-        "chime_off_caption",
-        "mode_chime",
-        "mode_about",
-        "modify_flag",
-        "select_row_prompt",
-        "fullwidth_at",
-        "quote_open",
-        "quote_close",
-        "reminder_prefix",
-        "time_prefix",
-        "about_credits",
-        "tray_tip",
-        "icon",
-        "chime",
-    };
-    return names[static_cast<std::uint32_t>(id)];
+// Reads the constant of `row` where `cursor` stands and checks that it is Tockly's own.
+image::Status take_constant(image::ReadCursor& cursor, const ConstRow& row,
+                            std::span<const std::uint8_t> chime) {
+    const std::string field = field_of(row);
+    const std::uint64_t at = cursor.offset();
+    switch (row.value.kind) {
+        case ConstKind::text: {
+            auto read = image::take_pool_text(cursor, field);
+            if (!read) return read.error();
+            if (*read != row.value.text) return image::make_error(field, at, "is not Tockly's text");
+            return image::Ok{};
+        }
+        case ConstKind::array_init: {
+            auto sizes = image::take_pool_array_init(cursor, field);
+            if (!sizes) return sizes.error();
+            if (!std::ranges::equal(*sizes, empty_array_dimensions))
+                return image::make_error(field, at, "is not the empty one-dimensional array");
+            return image::Ok{};
+        }
+        case ConstKind::byte_set: {
+            auto bytes = image::take_pool_byte_set(cursor, field);
+            if (!bytes) return bytes.error();
+            // Any well-formed icon will do; the chime is ours.
+            if (row.value.source == ByteSource::chime_sound && !std::ranges::equal(*bytes, chime))
+                return image::make_error(field, at, "is not Tockly's chime sound");
+            return image::Ok{};
+        }
+        case ConstKind::number:
+            break;
+    }
+    assert(false && "a constant of a kind the table does not make");
+    return image::make_error(field, at, "has no reader");
 }
 
 struct Binding {
     bool bound = false;
     std::array<const std::uint8_t*, const_count> items{};
-    std::array<std::uint32_t, const_count> offsets{};
+    Offsets offsets{};
 };
 
 Binding& binding() {
@@ -133,35 +156,23 @@ Binding& binding() {
     return b;
 }
 
-std::string field_of(ConstId id) {
-    return std::string("const.") + const_name(id);
-}
-
 }  // namespace
 
+image::Result<std::vector<std::uint8_t>> write_constant_pool(std::span<const std::uint8_t> icon_bytes) {
+    Offsets offsets{};
+    return write_pool(icon_bytes, offsets);
+}
+
 std::vector<Constant> constant_list(std::span<const std::uint8_t> icon_bytes) {
+    Offsets offsets{};
+    auto pool = write_pool(icon_bytes, offsets);
+    assert(pool.ok() && "an icon that gives every constant its own place");
     std::vector<Constant> list;
     list.reserve(const_count);
     for (std::uint32_t i = 0; i < const_count; ++i) {
-        const auto id = static_cast<ConstId>(i);
-        Constant c{id, kind_of(id), {}};
-        switch (id) {
-            case ConstId::empty_array:
-                put_u32(c.pool_bytes, 1);
-                put_u32(c.pool_bytes, 0);
-                break;
-            case ConstId::icon:
-                c.pool_bytes = byte_set_item(icon_bytes);
-                break;
-            case ConstId::chime:
-                c.pool_bytes = byte_set_item(chime_wav());
-                break;
-            default: {
-                const char* text = text_of[i];
-                c.pool_bytes.assign(text, text + std::strlen(text) + 1);
-            }
-        }
-        list.push_back(std::move(c));
+        const auto begin = pool->begin() + offsets[i];
+        const auto end = i + 1 < const_count ? pool->begin() + offsets[i + 1] : pool->end();
+        list.push_back(Constant{table[i].id, table[i].value.kind, std::vector<std::uint8_t>(begin, end)});
     }
     return list;
 }
@@ -171,45 +182,12 @@ image::Status bind_constants(std::span<const std::uint8_t> pool) {
     Binding found;
     image::ReadCursor cursor(pool);
     const std::vector<std::uint8_t> chime = chime_wav();
-    for (std::uint32_t i = 0; i < const_count; ++i) {
-        const auto id = static_cast<ConstId>(i);
-        const std::string field = field_of(id);
+    for (const ConstRow& row : table) {
+        const auto i = static_cast<std::uint32_t>(row.id);
         const std::uint64_t at = cursor.position();
         found.items[i] = pool.data() + at;
         found.offsets[i] = static_cast<std::uint32_t>(at);
-        switch (kind_of(id)) {
-            case ConstKind::text: {
-                auto text = cursor.nul_text(field);
-                if (!text) return text.error();
-                if (*text != text_of[i]) return image::make_error(field, at, "is not Tockly's text");
-                break;
-            }
-            case ConstKind::array_init: {
-                auto dims = cursor.u32(field + ".dimensions");
-                if (!dims) return dims.error();
-                auto size = cursor.u32(field + ".size");
-                if (!size) return size.error();
-                if (*dims != 1 || *size != 0)
-                    return image::make_error(field, at, "is not the empty one-dimensional array");
-                break;
-            }
-            case ConstKind::byte_set: {
-                auto dims = cursor.u32(field + ".dimensions");
-                if (!dims) return dims.error();
-                if (*dims != 1)
-                    return image::make_error(field + ".dimensions", at, *dims, "a byte set has one");
-                auto length = cursor.u32(field + ".length");
-                if (!length) return length.error();
-                auto bytes = cursor.take(*length, field + ".bytes");
-                if (!bytes) return bytes.error();
-                if (id == ConstId::chime &&
-                    !std::equal(bytes->begin(), bytes->end(), chime.begin(), chime.end()))
-                    return image::make_error(field, at, "is not Tockly's chime sound");
-                break;
-            }
-            case ConstKind::number:
-                break;  // Tockly keeps no numbers in its pool
-        }
+        if (auto taken = take_constant(cursor, row, chime); !taken) return taken.error();
     }
     if (!cursor.at_end())
         return image::make_error("const", cursor.position(), cursor.remaining(),
@@ -228,12 +206,12 @@ void unbind_constants() {
 }
 
 const char* k(ConstId id) {
-    assert(binding().bound && kind_of(id) == ConstKind::text);
+    assert(binding().bound && row_of(id).value.kind == ConstKind::text);
     return reinterpret_cast<const char*>(binding().items[static_cast<std::uint32_t>(id)]);
 }
 
 const void* pool_item(ConstId id) {
-    assert(binding().bound && kind_of(id) != ConstKind::text);
+    assert(binding().bound && row_of(id).value.kind != ConstKind::text);
     return binding().items[static_cast<std::uint32_t>(id)];
 }
 

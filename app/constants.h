@@ -1,69 +1,44 @@
 // Tockly's constants: every text the handlers use, the empty array initialiser, the icon and the
-// built-in chime sound. They are laid into the image's constant pool in the order of
-// `constant_list()`, and at load `bind_constants()` finds each one in the loaded image's pool, so
-// the handlers work on the image's own constants.
+// built-in chime sound, listed once in `app/constant_table.h`. The image writer lays them into the
+// image's constant pool with the image library's pool writer, in table order, and at load
+// `bind_constants()` finds each one in the loaded image's pool with its readers, so the handlers
+// work on the image's own constants.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "app/constant_table.h"
+#include "image/const_pool.h"
 #include "image/result.h"
 
 namespace tockly::app {
 
-// Pool order: the image writer lays the constants out in exactly this order.
+// Pool order: the order of the table.
 enum class ConstId : std::uint32_t {
-    empty_array,        // array initialiser: one dimension of size 0
-    data_file_name,     // "\data.ini"
-    section_table,      // "表"
-    key_ringtone,       // "铃声"
-    key_table,          // "时表"
-    row_terminator,     // "@"
-    empty_text,         // ""
-    zero,               // "0": the leading zero of a time part, and the reminder popup mode
-    colon,              // ":"
-    time_zero_minute,   // "00:"
-    time_zero_second,   // "00"
-    name_reminder,      // "温馨提示"
-    name_program,       // "运行程序"
-    name_shutdown,      // "定时关机"
-    label_reminder,     // "     温馨提示    "
-    label_program,      // "     运行程序    "
-    label_shutdown,     // "     定时关机    "
-    command_start,      // "cmd /cstart "
-    command_shutdown,   // "cmd /cshutdown -s -t 5"
-    chime_on_caption,   // "取消报时"
-    chime_off_caption,  // "整点报时"
-    mode_chime,         // "1"
-    mode_about,         // "2"
-    modify_flag,        // "改"
-    select_row_prompt,  // "请双击要修改的行！"
-    fullwidth_at,       // "＠"
-    quote_open,         // "\"\" \"": empty title, then the opening quote of a path with blanks
-    quote_close,        // "\""
-    reminder_prefix,    // "闹钟提示: "
-    time_prefix,        // "现在时间: "
-    about_credits,      // the credits shown by About
-    tray_tip,           // "Tockly"
-    icon,               // byte set: the ICO file
-    chime,              // byte set: the chime WAV
-    count
+#define TOCKLY_CONSTANT_ID(id, value) id,
+    TOCKLY_CONSTANTS(TOCKLY_CONSTANT_ID)
+#undef TOCKLY_CONSTANT_ID
+        count
 };
 
 inline constexpr std::uint32_t const_count = static_cast<std::uint32_t>(ConstId::count);
 
-enum class ConstKind : std::uint8_t { text, number, byte_set, array_init };
-
 struct Constant {
     ConstId id;
-    ConstKind kind;
-    // The item exactly as it lies in the pool: a text with its NUL; a byte set as u32 1, u32
+    image::ConstKind kind;
+    // The item exactly as the pool writer lays it: a text with its NUL; a byte set as u32 1, u32
     // length, then the bytes; an array initialiser as u32 dimensions, then one u32 size each.
     std::vector<std::uint8_t> pool_bytes;
 };
 
-// Every constant in pool order. The icon is the program's ICO file, read by the image writer.
+// The constant pool of Tockly's image. The icon is the program's ICO file, read by the image
+// writer. Fails, naming the constant, when one would not have a place of its own in the pool (it
+// equals an earlier one, or does not fit 32-bit offsets).
+image::Result<std::vector<std::uint8_t>> write_constant_pool(std::span<const std::uint8_t> icon_bytes);
+
+// Every constant in pool order, each as the pool writer laid it out: the pool cut into its items.
 std::vector<Constant> constant_list(std::span<const std::uint8_t> icon_bytes);
 
 // Walks a loaded image's constant pool in the order of `constant_list()`: every text and the chime

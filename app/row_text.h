@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "image/gbk_bytes.h"
+
 namespace tockly::app {
 
-inline bool is_gbk_lead_byte(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
-}
+using image::is_gbk_lead_byte;
 
 // The length of `text` cut to at most `max_bytes` without splitting a two-byte character: a lead
 // byte whose second half would fall beyond the cut is dropped with it.

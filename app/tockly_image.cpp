@@ -36,23 +36,10 @@ image::Segment stored_segment(const char* name, std::uint32_t flags, std::vector
     return s;
 }
 
-image::Result<std::vector<std::uint8_t>> build_pool(std::span<const std::uint8_t> icon_bytes) {
-    std::vector<std::uint8_t> pool;
-    for (const Constant& c : constant_list(icon_bytes)) {
-        // Every constant of the list is distinct and laid out in list order: the handlers find
-        // them again at load by walking the pool in that order.
-        pool.insert(pool.end(), c.pool_bytes.begin(), c.pool_bytes.end());
-    }
-    if (pool.size() > 0xFFFFFFFFu) {
-        return image::make_error("const", 0, pool.size(), "constant pool does not fit 32-bit offsets");
-    }
-    return pool;
-}
-
 }  // namespace
 
 image::Result<image::Image> build_tockly_image(std::span<const std::uint8_t> icon_bytes) {
-    auto pool = build_pool(icon_bytes);
+    auto pool = write_constant_pool(icon_bytes);
     if (!pool) return pool.error();
 
     image::RoutineEmitter emitter;
@@ -81,10 +68,12 @@ image::Result<image::Image> build_tockly_image(std::span<const std::uint8_t> ico
     };
 
     img.segments.push_back(stored_segment(cf::const_name, cf::flag_present, std::move(pool.value())));
-    img.segments.push_back(stored_segment(cf::form_name, cf::flag_present, image::write_form(tockly_form(handlers))));
+    img.segments.push_back(
+        stored_segment(cf::form_name, cf::flag_present, image::write_form(tockly_form(handlers))));
     img.segments.push_back(
         stored_segment(cf::help_name, cf::flag_present, std::vector<std::uint8_t>(help_size, 0)));
-    image::Segment code_segment = stored_segment(cf::code_name, cf::flag_present | cf::flag_code, std::move(code.bytes));
+    image::Segment code_segment =
+        stored_segment(cf::code_name, cf::flag_present | cf::flag_code, std::move(code.bytes));
     code_segment.relocations = std::move(code.relocations);
     img.segments.push_back(std::move(code_segment));
     image::Segment var;

@@ -76,11 +76,44 @@ Result<ReadCursor> at_item(std::span<const std::uint8_t> pool, std::uint32_t off
 
 }  // namespace
 
+Result<std::string> take_pool_text(ReadCursor& cursor, std::string_view field) {
+    return cursor.nul_text(field);
+}
+
+Result<std::span<const std::uint8_t>> take_pool_byte_set(ReadCursor& cursor, std::string_view field) {
+    const std::string name(field);
+    const std::uint64_t at = cursor.offset();
+    auto dims = cursor.u32(name + ".dimensions");
+    if (!dims) return dims.error();
+    if (*dims != 1) return make_error(name + ".dimensions", at, *dims, "a byte set has one dimension");
+    auto length = cursor.u32(name + ".length");
+    if (!length) return length.error();
+    return cursor.take(*length, name + ".bytes");
+}
+
+Result<std::vector<std::uint32_t>> take_pool_array_init(ReadCursor& cursor, std::string_view field) {
+    const std::string name(field);
+    const std::uint64_t at = cursor.offset();
+    auto dims = cursor.u32(name + ".dimensions");
+    if (!dims) return dims.error();
+    if (*dims > cursor.remaining() / 4) {
+        return make_error(name + ".dimensions", at, *dims, "more dimensions than bytes remain in the pool");
+    }
+    std::vector<std::uint32_t> sizes;
+    sizes.reserve(*dims);
+    for (std::uint32_t i = 0; i < *dims; ++i) {
+        auto d = cursor.u32(name + ".size");
+        if (!d) return d.error();
+        sizes.push_back(*d);
+    }
+    return sizes;
+}
+
 Result<std::string> read_pool_text(std::span<const std::uint8_t> pool, std::uint32_t offset,
                                    std::uint64_t base) {
     auto cur = at_item(pool, offset, base);
     if (!cur) return cur.error();
-    return cur->nul_text("const.text");
+    return take_pool_text(*cur, "const.text");
 }
 
 Result<double> read_pool_double(std::span<const std::uint8_t> pool, std::uint32_t offset,
@@ -94,13 +127,7 @@ Result<std::vector<std::uint8_t>> read_pool_byte_set(std::span<const std::uint8_
                                                      std::uint64_t base) {
     auto cur = at_item(pool, offset, base);
     if (!cur) return cur.error();
-    std::uint64_t at = cur->offset();
-    auto dims = cur->u32("const.byte_set.dimensions");
-    if (!dims) return dims.error();
-    if (*dims != 1) return make_error("const.byte_set.dimensions", at, *dims, "a byte set has one dimension");
-    auto length = cur->u32("const.byte_set.length");
-    if (!length) return length.error();
-    auto bytes = cur->take(*length, "const.byte_set.bytes");
+    auto bytes = take_pool_byte_set(*cur, "const.byte_set");
     if (!bytes) return bytes.error();
     return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
@@ -109,21 +136,7 @@ Result<std::vector<std::uint32_t>> read_pool_array_init(std::span<const std::uin
                                                         std::uint32_t offset, std::uint64_t base) {
     auto cur = at_item(pool, offset, base);
     if (!cur) return cur.error();
-    std::uint64_t at = cur->offset();
-    auto dims = cur->u32("const.array.dimensions");
-    if (!dims) return dims.error();
-    if (*dims > cur->remaining() / 4) {
-        return make_error("const.array.dimensions", at, *dims,
-                          "more dimensions than bytes remain in the pool");
-    }
-    std::vector<std::uint32_t> sizes;
-    sizes.reserve(*dims);
-    for (std::uint32_t i = 0; i < *dims; ++i) {
-        auto d = cur->u32("const.array.size");
-        if (!d) return d.error();
-        sizes.push_back(*d);
-    }
-    return sizes;
+    return take_pool_array_init(*cur, "const.array");
 }
 
 std::uint64_t pool_text_size(std::string_view gbk) {

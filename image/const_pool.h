@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/cursor.h"
 #include "image/result.h"
 
 namespace tockly::image {
@@ -49,6 +50,12 @@ Result<std::vector<std::uint8_t>> read_pool_byte_set(std::span<const std::uint8_
                                                      std::uint64_t base_offset = 0);
 Result<std::vector<std::uint32_t>> read_pool_array_init(std::span<const std::uint8_t> pool,
                                                         std::uint32_t offset, std::uint64_t base_offset = 0);
+
+// Reads one item of a known kind where `cursor` stands and moves past it. Errors name `field`
+// (a text), or `field` followed by ".dimensions", ".length", ".bytes" or ".size".
+Result<std::string> take_pool_text(ReadCursor& cursor, std::string_view field);
+Result<std::span<const std::uint8_t>> take_pool_byte_set(ReadCursor& cursor, std::string_view field);
+Result<std::vector<std::uint32_t>> take_pool_array_init(ReadCursor& cursor, std::string_view field);
 
 // The size in bytes of each kind's encoding (what the next item's offset is).
 std::uint64_t pool_text_size(std::string_view gbk);

@@ -1,20 +1,14 @@
 // The core commands that act on windows, units, sound, processes and the program's folder.
 #include <cstring>
-#include <sstream>
 
 #include "host/core/arg_access.h"
 #include "host/core/runtime.h"
 #include "host/host_constants.h"
+#include "image/hex_text.h"
 
 namespace tockly::host {
 
 namespace {
-
-std::string hex(std::uint64_t value) {
-    std::ostringstream out;
-    out << "0x" << std::hex << std::uppercase << value;
-    return out.str();
-}
 
 // The bytes of a byte set (u32 1, u32 length, bytes); empty for null or a set that is not
 // one-dimensional.
@@ -36,12 +30,12 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
     namespace c = command;
     const char* name = command_name(number);
     // Named only in error messages: an unknown number is spelled out then, not on every call.
-    const std::string unknown = name != nullptr ? std::string() : hex(number);
+    const std::string unknown = name != nullptr ? std::string() : image::hex(number);
     const std::string_view what = name != nullptr ? std::string_view(name) : std::string_view(unknown);
     auto unit_of = [&](std::size_t i, UnitType type) -> std::optional<Target> {
         auto t = unit_arg_target(args, i, what);
         if (t && t->unit->type() != type) {
-            bad_call(std::string(what) + ": unit " + hex(t->unit->id()) + " is the wrong kind");
+            bad_call(std::string(what) + ": unit " + image::hex(t->unit->id()) + " is the wrong kind");
             return std::nullopt;
         }
         return t;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "image/gbk_bytes.h"
+
 namespace tockly::host {
 
 namespace {
@@ -18,15 +20,11 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-bool is_gbk_lead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 // The position of an ASCII byte, skipping double-byte characters (whose second byte may equal it).
 std::size_t find_ascii(std::string_view s, char c) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == c) return i;
-        if (is_gbk_lead(static_cast<unsigned char>(s[i]))) ++i;
+        if (image::is_gbk_lead_byte(static_cast<unsigned char>(s[i]))) ++i;
     }
     return std::string_view::npos;
 }
@@ -147,7 +145,7 @@ bool blank_at_ends(std::string_view s) {
 bool ini_names_equal(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (is_gbk_lead(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+        if (image::is_gbk_lead_byte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
             // A trail byte may look like an ASCII letter; the character matches only exactly.
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
             ++i;

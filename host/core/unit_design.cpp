@@ -1,8 +1,9 @@
 #include "host/core/unit_design.h"
 
 #include <cmath>
-#include <sstream>
 #include <type_traits>
+
+#include "image/hex_text.h"
 
 namespace tockly::host {
 
@@ -10,12 +11,6 @@ namespace {
 
 // The face every host uses where the form gives none: the usual GUI face of a Chinese system.
 constexpr char kDefaultFace[] = "\xCB\xCE\xCC\xE5";  // 宋体 in GBK
-
-std::string hex(std::uint32_t value) {
-    std::ostringstream out;
-    out << "0x" << std::hex << std::uppercase << value;
-    return out.str();
-}
 
 void apply_font(UnitDesign& unit, const image::Font& font) {
     if (!font) return;
@@ -167,7 +162,7 @@ image::Result<ProgramDesign> design_program(const image::FormData& form, const H
     for (const auto& fw : form.windows) {
         WindowDesign window;
         window.id = fw.id;
-        const std::string where_window = "window " + hex(fw.id);
+        const std::string where_window = "window " + image::hex(fw.id);
         if (fw.units.empty() || fw.units.front().unit() == nullptr ||
             fw.units.front().unit()->type != UnitType::window) {
             return image::make_error(where_window + ".self_unit", 0, fw.id,
@@ -176,7 +171,7 @@ image::Result<ProgramDesign> design_program(const image::FormData& form, const H
         for (const auto& fu : fw.units) {
             UnitDesign unit;
             unit.id = fu.id;
-            const std::string where = where_window + " unit " + hex(fu.id);
+            const std::string where = where_window + " unit " + image::hex(fu.id);
             if (const auto* menu = fu.menu_item()) {
                 unit.type = UnitType::menu_item;
                 unit.text = menu->caption;

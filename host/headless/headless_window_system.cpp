@@ -7,6 +7,7 @@
 #include "host/core/mp3_signature.h"
 #include "host/core/runtime.h"
 #include "host/core/unit_design.h"
+#include "image/gbk_bytes.h"
 
 namespace tockly::host::headless {
 
@@ -16,10 +17,6 @@ std::string hex_byte(unsigned v) {
     char buf[3];
     std::snprintf(buf, sizeof buf, "%02X", v & 0xFFu);
     return buf;
-}
-
-bool is_gbk_lead(unsigned char b) {
-    return b >= 0x81 && b <= 0xFE;
 }
 
 }  // namespace
@@ -73,7 +70,7 @@ std::string HeadlessWindowSystem::local_path(const std::string& path) const {
     }
     for (; i < path.size(); ++i) {
         const auto b = static_cast<unsigned char>(path[i]);
-        if (is_gbk_lead(b) && i + 1 < path.size()) {
+        if (image::is_gbk_lead_byte(b) && i + 1 < path.size()) {
             out += path[i];
             out += path[++i];
         } else {

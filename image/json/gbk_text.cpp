@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "image/gbk_bytes.h"
+
 namespace tockly::image {
 
 namespace {
@@ -82,8 +84,7 @@ std::string gbk_to_display(std::string_view gbk) {
             ++i;
             continue;
         }
-        if (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size() &&
-            is_trail(static_cast<unsigned char>(gbk[i + 1]))) {
+        if (is_gbk_lead_byte(b) && i + 1 < gbk.size() && is_trail(static_cast<unsigned char>(gbk[i + 1]))) {
             std::string_view pair = gbk.substr(i, 2);
             if (to_utf8().convert(pair, utf8) && to_gbk().convert(utf8, back) && back == pair) {
                 pieces.push_back(utf8);

@@ -8,6 +8,7 @@
 
 #include "image/byte_writer.h"
 #include "image/const_pool.h"
+#include "image/hex_text.h"
 #include "image/json/gbk_text.h"
 #include "image/relocation.h"
 #include "image/unit_id.h"
@@ -20,10 +21,9 @@ namespace cf = image::container_format;
 
 namespace {
 
+// The listing writes offsets and words in lower case, eight digits unless a field is narrower.
 std::string hex(std::uint64_t v, int digits = 8) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "0x%0*llx", digits, static_cast<unsigned long long>(v));
-    return buf;
+    return image::hex(v, digits, image::HexLetters::lower);
 }
 
 std::string flag_names(std::uint32_t flags) {

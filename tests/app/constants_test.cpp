@@ -66,6 +66,17 @@ TEST_F(Constants, AnyIconByteSetBinds) {
     EXPECT_TRUE(bind_constants(pool_of(constant_list(empty_icon))).ok());
 }
 
+TEST_F(Constants, TheImagePoolIsTheListLaidEndToEnd) {
+    EXPECT_EQ(write_constant_pool(kIcon).value(), pool_of(list));
+}
+
+TEST_F(Constants, AnIconEqualToTheChimeIsRefusedAsItWouldShareItsPlace) {
+    // The pool writer stores equal items once; the walk at load would then miss the chime.
+    const auto pool = write_constant_pool(chime_wav());
+    ASSERT_FALSE(pool.ok());
+    EXPECT_EQ(pool.error().field, "const.chime");
+}
+
 TEST_F(Constants, APoolThatIsNotOursIsRefusedAndLeavesNothingBound) {
     const auto good = pool_of(list);
     const std::size_t chime_at = offset_of(list, ConstId::chime);

@@ -29,6 +29,7 @@
 #include "image/container_format.h"
 #include "image/form_reader.h"
 #include "image/handler_stub.h"
+#include "image/hex_text.h"
 #include "image/relocation.h"
 
 namespace cf = tockly::image::container_format;
@@ -76,9 +77,7 @@ void check(bool ok, const std::string& what) {
 }
 
 std::string hex(std::uint32_t v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08x", v);
-    return buf;
+    return tockly::image::hex(v, 8, tockly::image::HexLetters::lower);
 }
 
 std::uint32_t address(const void* p) {
