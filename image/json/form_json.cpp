@@ -373,46 +373,17 @@ Status read_value(const json& j, const std::string& path, Font& out) {
     return Ok{};
 }
 
-template <typename Blob>
-Result<PropertyBlob> read_blob_object(const json& j, const std::string& path) {
-    Blob b;
-    ObjectReader r(j, path);
-    blob_fields(r, b);
-    Status s = r.finish();
-    if (!s) return s.error();
-    return PropertyBlob(std::move(b));
-}
-
 Result<PropertyBlob> blob_from_json(const json& j, UnitType type, const std::string& path) {
     if (j.is_null()) return PropertyBlob(EmptyBlob{});
-    switch (type) {
-        case UnitType::window:
-            return read_blob_object<WindowBlob>(j, path);
-        case UnitType::label:
-            return read_blob_object<LabelBlob>(j, path);
-        case UnitType::edit_box:
-            return read_blob_object<EditBoxBlob>(j, path);
-        case UnitType::group_box:
-            return read_blob_object<GroupBoxBlob>(j, path);
-        case UnitType::button:
-            return read_blob_object<ButtonBlob>(j, path);
-        case UnitType::check_box:
-            return read_blob_object<CheckBoxBlob>(j, path);
-        case UnitType::radio_button:
-            return read_blob_object<RadioButtonBlob>(j, path);
-        case UnitType::combo_box:
-            return read_blob_object<ComboBoxBlob>(j, path);
-        case UnitType::list_box:
-            return read_blob_object<ListBoxBlob>(j, path);
-        case UnitType::common_dialog:
-            return read_blob_object<CommonDialogBlob>(j, path);
-        case UnitType::timer:
-            return read_blob_object<TimerBlob>(j, path);
-        case UnitType::shape_box:
-        case UnitType::menu_item:
-            break;
-    }
-    return json_error(path, "this type has no blob layout: the blob must be null");
+    Result<PropertyBlob> out = json_error(path, "this type has no blob layout: the blob must be null");
+    with_blob_kind(type, [&](auto kind) {
+        typename decltype(kind)::blob b;
+        ObjectReader r(j, path);
+        blob_fields(r, b);
+        Status s = r.finish();
+        out = s ? Result<PropertyBlob>(PropertyBlob(std::move(b))) : Result<PropertyBlob>(s.error());
+    });
+    return out;
 }
 
 Status read_place(const json& j, const std::string& path, Place& out) {
