@@ -110,13 +110,35 @@ class FieldWriter {
 
 // --- validation ---
 
-bool has_nul(std::string_view s) {
-    return s.find('\0') != std::string_view::npos;
+// Checks what the reader checks of a record's fields, one kind of field at a time: first the
+// texts stored with a terminating zero, which must hold none, then the words with a rule.
+template <typename Record>
+Status check_record_texts(const Record& r, const std::string& path) {
+    Status s = Ok{};
+    auto check = [&](std::string_view name, const auto& v) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, NulText<const std::string>>) {
+            if (s && v.text.find('\0') != std::string::npos) {
+                s = make_error(path + "." + std::string(name), 0,
+                               "a text stored with a terminating zero holds a zero byte");
+            }
+        }
+    };
+    if constexpr (std::is_same_v<Record, MenuItemRecord>) menu_item_fields(check, r);
+    if constexpr (std::is_same_v<Record, UnitRecord>) unit_record_fields(check, r);
+    return s;
 }
 
-Status check_nul_text(std::string_view text, const std::string& field) {
-    if (has_nul(text)) return make_error(field, 0, "a text stored with a terminating zero holds a zero byte");
-    return Ok{};
+template <typename Record>
+Status check_record_words(const Record& r, const std::string& path) {
+    Status s = Ok{};
+    auto check = [&](std::string_view name, const auto& v) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, CheckedWord<const std::uint32_t>>) {
+            if (s && !v.ok(v.value)) s = make_error(path + "." + std::string(name), 0, v.value, v.reason);
+        }
+    };
+    if constexpr (std::is_same_v<Record, MenuItemRecord>) menu_item_fields(check, r);
+    if constexpr (std::is_same_v<Record, UnitRecord>) unit_record_fields(check, r);
+    return s;
 }
 
 Status validate_unit(const FormUnit& u, std::size_t index, bool& have_top_menu, const std::string& path) {
@@ -126,12 +148,9 @@ Status validate_unit(const FormUnit& u, std::size_t index, bool& have_top_menu, 
                           first ? "a window's first unit is its self-unit" : "a window has one self-unit");
     }
     if (const auto* m = u.menu_item()) {
-        Status s = check_nul_text(m->name, path + ".name");
-        if (s) s = check_nul_text(m->comment, path + ".comment");
-        if (s) s = check_nul_text(m->caption, path + ".caption");
+        Status s = check_record_texts(*m, path);
+        if (s) s = check_record_words(*m, path);
         if (!s) return s;
-        if (m->level > 1) return make_error(path + ".level", 0, m->level, "a menu item's level is 0 or 1");
-        if (m->state > 1) return make_error(path + ".state", 0, m->state, "a menu item's state is 0 or 1");
         if (m->level == 0) have_top_menu = true;
         if (m->level == 1 && !have_top_menu) {
             return make_error(path + ".level", 0, 1, "a sub-item with no top-level item before it");
@@ -139,15 +158,12 @@ Status validate_unit(const FormUnit& u, std::size_t index, bool& have_top_menu, 
         return Ok{};
     }
     const UnitRecord& r = *u.unit();
-    Status s = check_nul_text(r.name, path + ".name");
-    if (s) s = check_nul_text(r.comment, path + ".comment");
-    if (s) s = check_nul_text(r.reserved_text, path + ".reserved_text");
-    if (!s) return s;
+    if (Status s = check_record_texts(r, path); !s) return s;
     if (!is_known_unit_type(static_cast<std::uint16_t>(r.type)) || r.type == UnitType::menu_item) {
         return make_error(path + ".type", 0, static_cast<std::uint16_t>(r.type),
                           "not a unit type with a unit record");
     }
-    if ((r.flags & ~ff::flag_all) != 0) return make_error(path + ".flags", 0, r.flags, "unknown flag bits");
+    if (Status s = check_record_words(r, path); !s) return s;
     if (!blob_fits_type(r.blob, r.type)) {
         return make_error(path + ".blob", 0, r.blob.index(),
                           "the blob's layout does not belong to the unit's type");
