@@ -238,13 +238,19 @@ inline bool zero_or_one(std::uint32_t value) {
     return value <= 1;
 }
 
+// What unit records and menu item records both begin with, after the type word.
+template <typename V, typename RecordRef>
+void record_head_fields(V&& v, RecordRef& r) {
+    v("zero_a", r.zero_a);
+    v("name", NulText{r.name});
+    v("comment", NulText{r.comment});
+    v("zero_b", r.zero_b);
+}
+
 // A unit record after its type word.
 template <typename V, typename RecordRef>
 void unit_record_fields(V&& v, RecordRef& u) {
-    v("zero_a", u.zero_a);
-    v("name", NulText{u.name});
-    v("comment", NulText{u.comment});
-    v("zero_b", u.zero_b);
+    record_head_fields(v, u);
     v("left", u.place.left);
     v("top", u.place.top);
     v("width", u.place.width);
@@ -265,10 +271,7 @@ void unit_record_fields(V&& v, RecordRef& u) {
 // A menu item record after its type word.
 template <typename V, typename RecordRef>
 void menu_item_fields(V&& v, RecordRef& m) {
-    v("zero_a", m.zero_a);
-    v("name", NulText{m.name});
-    v("comment", NulText{m.comment});
-    v("zero_b", m.zero_b);
+    record_head_fields(v, m);
     v("level", CheckedWord{m.level, zero_or_one, "a menu item's level is 0 or 1"});
     v("state", CheckedWord{m.state, zero_or_one, "a menu item's state is 0 or 1"});
     v("caption", NulText{m.caption});
