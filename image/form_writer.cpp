@@ -204,6 +204,7 @@ Status validate_form(const FormData& form) {
 
 std::vector<std::uint8_t> write_property_blob(const PropertyBlob& blob) {
     Bytes out;
+    // Writing takes the layout from the blob's own alternative; the unit type only steers reading.
     FieldWriter(out, "", nullptr)("blob", TypedBlob{blob, UnitType::window});
     return out;
 }
