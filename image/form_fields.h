@@ -1,5 +1,7 @@
-// The one field mapping of each form structure, in layout order. The binary reader and writer,
-// the JSON codec and the listing all walk these, so a field is named and placed once.
+// The one field mapping of each form structure, in layout order, so a field is named and placed
+// once. The binary reader and writer walk all of them (and the writer's checks the record ones);
+// the JSON codec walks the blob, font and menu item ones, the listing the blob ones. A unit
+// record's JSON keeps a shape of its own (the fields one edits first, usual values left out).
 //
 // `v(name, member)` is called once per field. Blob fields are one of: std::uint32_t, std::int32_t,
 // std::uint16_t, Colour, Font, std::string (a GBK text stored as u32 length and bytes),
