@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <utility>
+
+#include "image/form_fields.h"
 
 namespace tockly::image {
 
@@ -72,33 +75,16 @@ LogFont LogFont::make(std::string_view face, std::int32_t height, std::int32_t w
 }
 
 bool blob_fits_type(const PropertyBlob& blob, UnitType t) {
-    switch (blob.index()) {
-        case 0:
-            return t != UnitType::menu_item;
-        case 1:
-            return t == UnitType::window;
-        case 2:
-            return t == UnitType::label;
-        case 3:
-            return t == UnitType::edit_box;
-        case 4:
-            return t == UnitType::group_box;
-        case 5:
-            return t == UnitType::button;
-        case 6:
-            return t == UnitType::check_box;
-        case 7:
-            return t == UnitType::radio_button;
-        case 8:
-            return t == UnitType::combo_box;
-        case 9:
-            return t == UnitType::list_box;
-        case 10:
-            return t == UnitType::common_dialog;
-        case 11:
-            return t == UnitType::timer;
-    }
-    return false;
+    return std::visit(
+        [&](const auto& b) {
+            using Blob = std::decay_t<decltype(b)>;
+            if constexpr (std::is_same_v<Blob, EmptyBlob>) {
+                return t != UnitType::menu_item;
+            } else {
+                return BlobKindOf<Blob>::type == t;
+            }
+        },
+        blob);
 }
 
 std::optional<std::uint32_t> UnitRecord::handler(std::int32_t event) const {

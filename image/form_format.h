@@ -1,5 +1,5 @@
 // On-disk constants of the form data: type words, blob lead values and fixed sizes. The reader and
-// writer (image/form_reader.cpp, image/form_writer.cpp) take every such number from here.
+// writer and the field mappings (image/form_fields.h) take every such number from here.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "image/cursor.h"
+#include "image/form_fields.h"
 #include "image/form_format.h"
 
 namespace tockly::image {
@@ -27,350 +28,183 @@ namespace ff = form_format;
 
 namespace {
 
-// Field names in errors are paths like "windows[1].units[3].blob.caption".
-class Reader {
+// Reads the fields a mapping of form_fields.h lists, in its order, from a bounds-checked cursor.
+// Field names in errors are paths like "windows[1].units[3].blob.caption". After the first
+// failure it reads nothing more and keeps that error.
+class FieldReader {
   public:
-    Reader(ReadCursor& c, std::string path) : c_(c), path_(std::move(path)) {}
+    FieldReader(ReadCursor& c, std::string path) : c_(c), path_(std::move(path)) {}
 
+    template <typename T>
+    void operator()(std::string_view name, T&& v) {
+        if (status_) status_ = read(name, v);
+    }
+
+    Status status() const { return status_; }
     std::string f(std::string_view name) const { return path_ + "." + std::string(name); }
 
-    Status u32(std::uint32_t& v, std::string_view name) {
+    // Refuses a count of elements of at least `min_each` bytes that the remaining bytes cannot
+    // hold, before anything is multiplied or allocated.
+    Status fits(std::uint64_t count, std::uint64_t at, std::uint64_t min_each, std::string_view name) const {
+        if (count > c_.remaining() / min_each) {
+            return make_error(
+                f(name), at, count,
+                "count cannot fit in the " + std::to_string(c_.remaining()) + " bytes that remain");
+        }
+        return Ok{};
+    }
+
+  private:
+    Status read(std::string_view name, std::uint32_t& v) {
         FORM_READ(v, c_.u32(f(name)));
         return Ok{};
     }
-    Status i32(std::int32_t& v, std::string_view name) {
+    Status read(std::string_view name, std::int32_t& v) {
         FORM_READ(v, c_.i32(f(name)));
         return Ok{};
     }
-    Status u16(std::uint16_t& v, std::string_view name) {
+    Status read(std::string_view name, std::uint16_t& v) {
         FORM_READ(v, c_.u16(f(name)));
         return Ok{};
     }
-    Status colour(Colour& v, std::string_view name) { return u32(v.ref, name); }
-    template <std::size_t N>
-    Status words(std::array<std::uint32_t, N>& v, std::string_view name) {
-        for (auto& w : v) FORM_CHECK(u32(w, name));
+    Status read(std::string_view name, std::uint8_t& v) {
+        FORM_READ(v, c_.u8(f(name)));
+        return Ok{};
+    }
+    Status read(std::string_view name, Colour& v) { return read(name, v.ref); }
+    Status read(std::string_view name, std::string& v) {
+        FORM_READ(v, c_.counted_text(f(name)));
+        return Ok{};
+    }
+    Status read(std::string_view name, NulText<std::string> v) {
+        FORM_READ(v.text, c_.nul_text(f(name)));
         return Ok{};
     }
     template <std::size_t N>
-    Status colours(std::array<Colour, N>& v, std::string_view name) {
-        for (auto& w : v) FORM_CHECK(colour(w, name));
-        return Ok{};
-    }
-    template <std::size_t N>
-    Status raw(std::array<std::uint8_t, N>& v, std::string_view name) {
+    Status read(std::string_view name, std::array<std::uint8_t, N>& v) {
         std::span<const std::uint8_t> b;
         FORM_READ(b, c_.take(N, f(name)));
         std::copy(b.begin(), b.end(), v.begin());
         return Ok{};
     }
-    Status counted(std::string& v, std::string_view name) {
-        FORM_READ(v, c_.counted_text(f(name)));
-        return Ok{};
-    }
-    Status nul(std::string& v, std::string_view name) {
-        FORM_READ(v, c_.nul_text(f(name)));
+    template <typename T, std::size_t N>
+    Status read(std::string_view name, std::array<T, N>& v) {
+        for (auto& w : v) FORM_CHECK(read(name, w));
         return Ok{};
     }
 
-    Status font(Font& v, std::string_view name) {
+    Status read(std::string_view name, CheckedWord<std::uint32_t> v) {
+        const std::uint64_t at = c_.offset();
+        FORM_CHECK(read(name, v.value));
+        if (!v.ok(v.value)) return make_error(f(name), at, v.value, v.reason);
+        return Ok{};
+    }
+
+    Status read(std::string_view name, Font& v) {
+        const std::string size_name = std::string(name) + ".size";
         const std::uint64_t at = c_.offset();
         std::uint32_t size = 0;
-        FORM_CHECK(u32(size, std::string(name) + ".size"));
+        FORM_CHECK(read(size_name, size));
         if (size == 0) {
             v.reset();
             return Ok{};
         }
         if (size != ff::logfont_size) {
-            return make_error(f(std::string(name) + ".size"), at, size,
-                              "a font is either empty or a 60-byte LOGFONT");
+            return make_error(f(size_name), at, size, "a font is either empty or a 60-byte LOGFONT");
         }
+        // Errors name the font itself, and its face bytes as "face".
+        const std::string face_name = std::string(name) + ".face";
         LogFont lf;
-        FORM_CHECK(i32(lf.height, name));
-        FORM_CHECK(i32(lf.width, name));
-        FORM_CHECK(i32(lf.escapement, name));
-        FORM_CHECK(i32(lf.orientation, name));
-        FORM_CHECK(i32(lf.weight, name));
-        for (std::uint8_t* b : {&lf.italic, &lf.underline, &lf.strike_out, &lf.char_set, &lf.out_precision,
-                                &lf.clip_precision, &lf.quality, &lf.pitch_and_family}) {
-            FORM_READ(*b, c_.u8(f(name)));
-        }
-        FORM_CHECK(raw(lf.face_bytes, std::string(name) + ".face"));
+        Status s = Ok{};
+        logfont_fields(
+            [&](std::string_view field, auto& x) {
+                if (s) s = read(field == "face_bytes" ? std::string_view(face_name) : name, x);
+            },
+            lf);
+        if (!s) return s;
         v = lf;
         return Ok{};
     }
 
-    // Reads a count of elements that each take at least `min_each` bytes, refusing a count the
-    // remaining bytes cannot hold before anything is multiplied or allocated.
-    Status count(std::uint64_t& v, std::uint64_t raw_count, std::uint64_t at, std::uint64_t min_each,
-                 std::string_view name) {
-        if (raw_count > c_.remaining() / min_each) {
-            return make_error(
-                f(name), at, raw_count,
-                "count cannot fit in the " + std::to_string(c_.remaining()) + " bytes that remain");
+    // Combo items: a u16 count named after the singular, then counted texts.
+    Status read(std::string_view name, std::vector<std::string>& v) {
+        const std::string count_name = std::string(name.substr(0, name.size() - 1)) + "_count";
+        const std::uint64_t at = c_.offset();
+        std::uint16_t n = 0;
+        FORM_CHECK(read(count_name, n));
+        FORM_CHECK(fits(n, at, 4, count_name));
+        v.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            FORM_CHECK(read(std::string(name) + "[" + std::to_string(i) + "]", v[i]));
         }
-        v = raw_count;
         return Ok{};
     }
 
-    ReadCursor& cursor() { return c_; }
-    const std::string& path() const { return path_; }
+    template <typename Elem>
+    Status read(std::string_view name, CountedList<std::vector<Elem>> v) {
+        const std::uint64_t at = c_.offset();
+        std::uint32_t n = 0;
+        FORM_CHECK(read(v.count_name, n));
+        FORM_CHECK(fits(n, at, v.min_each, v.count_name));
+        v.list.resize(n);
+        for (auto& e : v.list) {
+            if constexpr (std::is_arithmetic_v<Elem>) {
+                FORM_CHECK(read(name, e));
+            } else {
+                const std::string prefix = std::string(name) + ".";
+                Status s = Ok{};
+                binding_fields(
+                    [&](std::string_view field, auto& x) {
+                        if (s) s = read(prefix + std::string(field), x);
+                    },
+                    e);
+                if (!s) return s;
+            }
+        }
+        return Ok{};
+    }
 
-  private:
+    // The blob takes the rest of the record.
+    Status read(std::string_view name, TypedBlob<PropertyBlob> v) {
+        const std::string path = f(name);
+        ReadCursor blob_cursor(std::span<const std::uint8_t>{}, 0);
+        FORM_READ(blob_cursor, c_.sub(c_.remaining(), path));
+        if (blob_cursor.at_end()) {
+            v.blob = EmptyBlob{};
+            return Ok{};
+        }
+        Status s = make_error(path, blob_cursor.offset(), blob_cursor.remaining(),
+                              "no blob layout is known for this type: it must be empty");
+        with_blob_kind(v.type, [&](auto kind) { s = read_blob(blob_cursor, path, kind, v.blob); });
+        return s;
+    }
+
+    template <typename Kind>
+    static Status read_blob(ReadCursor& c, const std::string& path, Kind, PropertyBlob& out) {
+        FieldReader r(c, path);
+        const std::uint64_t at = c.offset();
+        std::uint32_t lead = 0;
+        r("lead", lead);
+        if (!r.status()) return r.status();
+        if (lead != Kind::lead) {
+            return make_error(r.f("lead"), at, lead,
+                              "the blob of this type begins with " + std::to_string(Kind::lead));
+        }
+        typename Kind::blob b;
+        blob_fields(r, b);
+        if (!r.status()) return r.status();
+        if (!c.at_end()) {
+            return make_error(path, c.offset(), c.remaining(),
+                              "bytes left over after the blob's layout: its size does not match its type");
+        }
+        out = std::move(b);
+        return Ok{};
+    }
+
     ReadCursor& c_;
     std::string path_;
+    Status status_ = Ok{};
 };
-
-Status read_blob_fields(Reader& r, WindowBlob& b) {
-    FORM_CHECK(r.u32(b.frame_style, "frame_style"));
-    FORM_CHECK(r.u32(b.reserved8, "reserved8"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.words(b.reserved, "reserved"));
-    FORM_CHECK(r.counted(b.caption, "caption"));
-    return r.u32(b.tail, "tail");
-}
-
-Status read_blob_fields(Reader& r, LabelBlob& b) {
-    FORM_CHECK(r.u32(b.reserved4, "reserved4"));
-    FORM_CHECK(r.u32(b.reserved8, "reserved8"));
-    FORM_CHECK(r.u32(b.reserved12, "reserved12"));
-    FORM_CHECK(r.colours(b.shades_a, "shades_a"));
-    FORM_CHECK(r.colour(b.text_colour, "text_colour"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.u32(b.reserved36, "reserved36"));
-    FORM_CHECK(r.u32(b.reserved40, "reserved40"));
-    FORM_CHECK(r.colours(b.shades_b, "shades_b"));
-    FORM_CHECK(r.u32(b.centred, "centred"));
-    FORM_CHECK(r.u32(b.v_centred, "v_centred"));
-    FORM_CHECK(r.u32(b.reserved64, "reserved64"));
-    FORM_CHECK(r.font(b.font, "font"));
-    FORM_CHECK(r.u32(b.after_font, "after_font"));
-    FORM_CHECK(r.counted(b.caption, "caption"));
-    return r.words(b.tail, "tail");
-}
-
-Status read_blob_fields(Reader& r, EditBoxBlob& b) {
-    FORM_CHECK(r.u32(b.reserved4, "reserved4"));
-    FORM_CHECK(r.colour(b.text_colour, "text_colour"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.u32(b.reserved16, "reserved16"));
-    FORM_CHECK(r.words(b.reserved20, "reserved20"));
-    FORM_CHECK(r.u16(b.reserved40, "reserved40"));
-    FORM_CHECK(r.words(b.reserved42, "reserved42"));
-    FORM_CHECK(r.u32(b.reserved54, "reserved54"));
-    FORM_CHECK(r.words(b.reserved58, "reserved58"));
-    FORM_CHECK(r.font(b.font, "font"));
-    FORM_CHECK(r.counted(b.content, "content"));
-    return r.words(b.tail, "tail");
-}
-
-Status read_blob_fields(Reader& r, GroupBoxBlob& b) {
-    FORM_CHECK(r.u32(b.reserved4, "reserved4"));
-    FORM_CHECK(r.colour(b.caption_colour, "caption_colour"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.font(b.font, "font"));
-    return r.counted(b.caption, "caption");
-}
-
-Status read_blob_fields(Reader& r, ButtonBlob& b) {
-    FORM_CHECK(r.u32(b.reserved4, "reserved4"));
-    FORM_CHECK(r.u32(b.reserved8, "reserved8"));
-    FORM_CHECK(r.u32(b.reserved12, "reserved12"));
-    FORM_CHECK(r.u32(b.reserved16, "reserved16"));
-    FORM_CHECK(r.font(b.font, "font"));
-    return r.counted(b.caption, "caption");
-}
-
-template <typename Toggle>
-Status read_toggle_fields(Reader& r, Toggle& b) {
-    FORM_CHECK(r.u32(b.reserved4, "reserved4"));
-    FORM_CHECK(r.words(b.reserved8, "reserved8"));
-    FORM_CHECK(r.u32(b.reserved16, "reserved16"));
-    FORM_CHECK(r.u32(b.reserved20, "reserved20"));
-    FORM_CHECK(r.colour(b.text_colour, "text_colour"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.u32(b.checked, "checked"));
-    FORM_CHECK(r.u32(b.reserved36, "reserved36"));
-    FORM_CHECK(r.font(b.font, "font"));
-    return r.counted(b.caption, "caption");
-}
-
-Status read_blob_fields(Reader& r, CheckBoxBlob& b) {
-    FORM_CHECK(read_toggle_fields(r, b));
-    return r.words(b.tail, "tail");
-}
-
-Status read_blob_fields(Reader& r, RadioButtonBlob& b) {
-    return read_toggle_fields(r, b);
-}
-
-Status read_blob_fields(Reader& r, ComboBoxBlob& b) {
-    FORM_CHECK(r.u32(b.combo_type, "combo_type"));
-    FORM_CHECK(r.words(b.reserved8, "reserved8"));
-    FORM_CHECK(r.u32(b.reserved24, "reserved24"));
-    FORM_CHECK(r.colour(b.text_colour, "text_colour"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.i32(b.reserved36, "reserved36"));
-    FORM_CHECK(r.font(b.font, "font"));
-    FORM_CHECK(r.words(b.reserved_after_font, "reserved_after_font"));
-    const std::uint64_t at = r.cursor().offset();
-    std::uint16_t raw_count = 0;
-    FORM_CHECK(r.u16(raw_count, "item_count"));
-    std::uint64_t n = 0;
-    FORM_CHECK(r.count(n, raw_count, at, 4, "item_count"));
-    b.items.resize(n);
-    for (std::uint64_t i = 0; i < n; ++i) {
-        FORM_CHECK(r.counted(b.items[i], "items[" + std::to_string(i) + "]"));
-    }
-    return r.words(b.tail, "tail");
-}
-
-Status read_blob_fields(Reader& r, ListBoxBlob& b) {
-    FORM_CHECK(r.u32(b.reserved4, "reserved4"));
-    FORM_CHECK(r.words(b.reserved8, "reserved8"));
-    FORM_CHECK(r.u32(b.reserved16, "reserved16"));
-    FORM_CHECK(r.colour(b.text_colour, "text_colour"));
-    FORM_CHECK(r.colour(b.background, "background"));
-    FORM_CHECK(r.colour(b.reserved28, "reserved28"));
-    FORM_CHECK(r.i32(b.reserved32, "reserved32"));
-    FORM_CHECK(r.font(b.font, "font"));
-    return r.raw(b.item_area, "item_area");
-}
-
-Status read_blob_fields(Reader& r, CommonDialogBlob& b) {
-    FORM_CHECK(r.words(b.reserved, "reserved"));
-    FORM_CHECK(r.counted(b.filter, "filter"));
-    FORM_CHECK(r.counted(b.initial_dir, "initial_dir"));
-    FORM_CHECK(r.counted(b.default_ext, "default_ext"));
-    return r.words(b.tail, "tail");
-}
-
-Status read_blob_fields(Reader& r, TimerBlob& b) {
-    return r.u32(b.period_ms, "period_ms");
-}
-
-template <typename Blob>
-Result<PropertyBlob> read_typed_blob(ReadCursor& c, const std::string& path, std::uint32_t lead) {
-    Reader r(c, path);
-    const std::uint64_t at = c.offset();
-    std::uint32_t found = 0;
-    FORM_CHECK(r.u32(found, "lead"));
-    if (found != lead) {
-        return make_error(r.f("lead"), at, found,
-                          "the blob of this type begins with " + std::to_string(lead));
-    }
-    Blob b;
-    FORM_CHECK(read_blob_fields(r, b));
-    if (!c.at_end()) {
-        return make_error(path, c.offset(), c.remaining(),
-                          "bytes left over after the blob's layout: its size does not match its type");
-    }
-    return PropertyBlob(std::move(b));
-}
-
-Result<PropertyBlob> read_blob(ReadCursor& c, UnitType type, const std::string& path) {
-    if (c.at_end()) return PropertyBlob(EmptyBlob{});
-    switch (type) {
-        case UnitType::window:
-            return read_typed_blob<WindowBlob>(c, path, ff::lead_window);
-        case UnitType::label:
-            return read_typed_blob<LabelBlob>(c, path, ff::lead_label);
-        case UnitType::edit_box:
-            return read_typed_blob<EditBoxBlob>(c, path, ff::lead_edit_box);
-        case UnitType::group_box:
-            return read_typed_blob<GroupBoxBlob>(c, path, ff::lead_group_box);
-        case UnitType::button:
-            return read_typed_blob<ButtonBlob>(c, path, ff::lead_button);
-        case UnitType::check_box:
-            return read_typed_blob<CheckBoxBlob>(c, path, ff::lead_check_box);
-        case UnitType::radio_button:
-            return read_typed_blob<RadioButtonBlob>(c, path, ff::lead_radio_button);
-        case UnitType::combo_box:
-            return read_typed_blob<ComboBoxBlob>(c, path, ff::lead_combo_box);
-        case UnitType::list_box:
-            return read_typed_blob<ListBoxBlob>(c, path, ff::lead_list_box);
-        case UnitType::common_dialog:
-            return read_typed_blob<CommonDialogBlob>(c, path, ff::lead_common_dialog);
-        case UnitType::timer:
-            return read_typed_blob<TimerBlob>(c, path, ff::lead_timer);
-        case UnitType::shape_box:
-        case UnitType::menu_item:
-            break;
-    }
-    return make_error(path, c.offset(), c.remaining(),
-                      "no blob layout is known for this type: it must be empty");
-}
-
-Result<MenuItemRecord> read_menu_item(ReadCursor& c, const std::string& path) {
-    Reader r(c, path);
-    MenuItemRecord m;
-    FORM_CHECK(r.raw(m.zero_a, "zero_a"));
-    FORM_CHECK(r.nul(m.name, "name"));
-    FORM_CHECK(r.nul(m.comment, "comment"));
-    FORM_CHECK(r.u32(m.zero_b, "zero_b"));
-    std::uint64_t at = c.offset();
-    FORM_CHECK(r.u32(m.level, "level"));
-    if (m.level > 1) return make_error(r.f("level"), at, m.level, "a menu item's level is 0 or 1");
-    at = c.offset();
-    FORM_CHECK(r.u32(m.state, "state"));
-    if (m.state > 1) return make_error(r.f("state"), at, m.state, "a menu item's state is 0 or 1");
-    FORM_CHECK(r.nul(m.caption, "caption"));
-    FORM_CHECK(r.i32(m.handler, "handler"));
-    FORM_CHECK(r.raw(m.zero_tail, "zero_tail"));
-    if (!c.at_end()) {
-        return make_error(path, c.offset(), c.remaining(), "bytes left over after the menu item's record");
-    }
-    return m;
-}
-
-Result<UnitRecord> read_unit_record(ReadCursor& c, UnitType type, const std::string& path) {
-    Reader r(c, path);
-    UnitRecord u;
-    u.type = type;
-    FORM_CHECK(r.raw(u.zero_a, "zero_a"));
-    FORM_CHECK(r.nul(u.name, "name"));
-    FORM_CHECK(r.nul(u.comment, "comment"));
-    FORM_CHECK(r.u32(u.zero_b, "zero_b"));
-    FORM_CHECK(r.i32(u.place.left, "left"));
-    FORM_CHECK(r.i32(u.place.top, "top"));
-    FORM_CHECK(r.i32(u.place.width, "width"));
-    FORM_CHECK(r.i32(u.place.height, "height"));
-    FORM_CHECK(r.u32(u.zero_c, "zero_c"));
-    FORM_CHECK(r.u32(u.parent, "parent"));
-
-    std::uint64_t at = c.offset();
-    std::uint32_t raw_count = 0;
-    FORM_CHECK(r.u32(raw_count, "child_count"));
-    std::uint64_t n = 0;
-    FORM_CHECK(r.count(n, raw_count, at, 4, "child_count"));
-    u.children.resize(n);
-    for (auto& child : u.children) FORM_CHECK(r.u32(child, "children"));
-
-    FORM_CHECK(r.counted(u.reserved_data, "reserved_data"));
-    FORM_CHECK(r.nul(u.reserved_text, "reserved_text"));
-    FORM_CHECK(r.u32(u.zero_d, "zero_d"));
-    at = c.offset();
-    FORM_CHECK(r.u32(u.flags, "flags"));
-    if ((u.flags & ~ff::flag_all) != 0) {
-        return make_error(r.f("flags"), at, u.flags, "unknown flag bits");
-    }
-    FORM_CHECK(r.i32(u.zero_e, "zero_e"));
-
-    at = c.offset();
-    FORM_CHECK(r.u32(raw_count, "binding_count"));
-    FORM_CHECK(r.count(n, raw_count, at, 8, "binding_count"));
-    u.bindings.resize(n);
-    for (auto& b : u.bindings) {
-        FORM_CHECK(r.i32(b.event, "bindings.event"));
-        FORM_CHECK(r.u32(b.handler, "bindings.handler"));
-    }
-    FORM_CHECK(r.raw(u.zero_f, "zero_f"));
-
-    ReadCursor blob_cursor(std::span<const std::uint8_t>{}, 0);
-    FORM_READ(blob_cursor, c.sub(c.remaining(), r.f("blob")));
-    FORM_READ(u.blob, read_blob(blob_cursor, type, r.f("blob")));
-    return u;
-}
 
 // Reads one unit record (R, type word, body) from the unit area.
 Result<std::variant<UnitRecord, MenuItemRecord>> read_unit(ReadCursor& area, const std::string& path) {
@@ -387,42 +221,50 @@ Result<std::variant<UnitRecord, MenuItemRecord>> read_unit(ReadCursor& area, con
         return make_error(path + ".type_word", at, word, "unknown unit type");
     }
     const auto type = static_cast<UnitType>(number);
+    FieldReader r(body, path);
     if (type == UnitType::menu_item) {
         MenuItemRecord m;
-        FORM_READ(m, read_menu_item(body, path));
+        menu_item_fields(r, m);
+        if (!r.status()) return r.status().error();
+        if (!body.at_end()) {
+            return make_error(path, body.offset(), body.remaining(),
+                              "bytes left over after the menu item's record");
+        }
         return std::variant<UnitRecord, MenuItemRecord>(std::move(m));
     }
     UnitRecord u;
-    FORM_READ(u, read_unit_record(body, type, path));
+    u.type = type;
+    unit_record_fields(r, u);
+    if (!r.status()) return r.status().error();
     return std::variant<UnitRecord, MenuItemRecord>(std::move(u));
 }
 
 Result<FormWindow> read_window(ReadCursor& c, FormWindow w, const std::string& path) {
-    Reader r(c, path);
-    FORM_CHECK(r.u32(w.record_word, "record_word"));
-    FORM_CHECK(r.u32(w.class_id, "class_id"));
-    FORM_CHECK(r.counted(w.name, "name"));
-    FORM_CHECK(r.counted(w.comment, "comment"));
+    FieldReader r(c, path);
+    window_head_fields(r, w);
+    if (!r.status()) return r.status().error();
     const std::uint64_t count_at = c.offset();
     std::uint32_t unit_count = 0;
-    FORM_CHECK(r.u32(unit_count, "unit_count"));
     std::uint32_t record_size = 0;
-    FORM_CHECK(r.u32(record_size, "record_size"));
+    r("unit_count", unit_count);
+    r("record_size", record_size);
+    if (!r.status()) return r.status().error();
     ReadCursor body(std::span<const std::uint8_t>{}, 0);
     FORM_READ(body, c.sub(record_size, r.f("record_size")));
 
-    Reader br(body, path);
-    std::uint64_t n = 0;
-    FORM_CHECK(br.count(n, unit_count, count_at, 8, "unit_count"));
+    FieldReader br(body, path);
+    FORM_CHECK(br.fits(unit_count, count_at, 8, "unit_count"));
+    const std::uint64_t n = unit_count;
     if (n == 0) return make_error(r.f("unit_count"), count_at, 0, "a window has at least its self-unit");
     std::vector<std::uint32_t> ids(n);
-    for (auto& id : ids) FORM_CHECK(br.u32(id, "unit_ids"));
+    for (auto& id : ids) br("unit_ids", id);
     std::vector<std::uint32_t> offsets(n);
     std::vector<std::uint64_t> offset_at(n);
     for (std::uint64_t i = 0; i < n; ++i) {
         offset_at[i] = body.offset();
-        FORM_CHECK(br.u32(offsets[i], "unit_offsets"));
+        br("unit_offsets", offsets[i]);
     }
+    if (!br.status()) return br.status().error();
 
     ReadCursor area(std::span<const std::uint8_t>{}, 0);
     FORM_READ(area, body.sub(body.remaining(), r.f("units")));

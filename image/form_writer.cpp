@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/byte_writer.h"
+#include "image/form_fields.h"
 #include "image/form_format.h"
 
 namespace tockly::image {
@@ -16,246 +17,128 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void put_i32(Bytes& out, std::int32_t v) {
-    put_u32(out, static_cast<std::uint32_t>(v));
-}
-void put_colour(Bytes& out, Colour c) {
-    put_u32(out, c.ref);
-}
+// Writes the fields a mapping of form_fields.h lists, in its order. Where `offsets` is given it
+// notes where each field begins, by the path the reader names it in errors.
+class FieldWriter {
+  public:
+    FieldWriter(Bytes& out, std::string path, FieldOffsets* offsets)
+        : out_(out), path_(std::move(path)), offsets_(offsets) {}
 
-template <std::size_t N>
-void put_words(Bytes& out, const std::array<std::uint32_t, N>& v) {
-    for (auto w : v) put_u32(out, w);
-}
-template <std::size_t N>
-void put_colours(Bytes& out, const std::array<Colour, N>& v) {
-    for (auto c : v) put_colour(out, c);
-}
-template <std::size_t N>
-void put_raw(Bytes& out, const std::array<std::uint8_t, N>& v) {
-    put_bytes(out, v);
-}
-
-void put_counted(Bytes& out, std::string_view text) {
-    assert(text.size() <= std::numeric_limits<std::uint32_t>::max());
-    put_u32(out, static_cast<std::uint32_t>(text.size()));
-    put_text(out, text);
-}
-
-void put_nul(Bytes& out, std::string_view text) {
-    put_text(out, text);
-    put_u8(out, 0);
-}
-
-void put_font(Bytes& out, const Font& font) {
-    if (!font) {
-        put_u32(out, 0);
-        return;
+    template <typename T>
+    void operator()(std::string_view name, const T& v) {
+        note(name);
+        write(name, v);
     }
-    put_u32(out, ff::logfont_size);
-    put_i32(out, font->height);
-    put_i32(out, font->width);
-    put_i32(out, font->escapement);
-    put_i32(out, font->orientation);
-    put_i32(out, font->weight);
-    for (std::uint8_t b :
-         {font->italic, font->underline, font->strike_out, font->char_set, font->out_precision,
-          font->clip_precision, font->quality, font->pitch_and_family}) {
-        put_u8(out, b);
+
+  private:
+    void note(std::string_view name) {
+        if (offsets_) offsets_->emplace(path_ + "." + std::string(name), out_.size());
     }
-    put_raw(out, font->face_bytes);
-}
 
-void put_blob_fields(Bytes&, const EmptyBlob&) {}
-
-void put_blob_fields(Bytes& out, const WindowBlob& b) {
-    put_u32(out, ff::lead_window);
-    put_u32(out, b.frame_style);
-    put_u32(out, b.reserved8);
-    put_colour(out, b.background);
-    put_words(out, b.reserved);
-    put_counted(out, b.caption);
-    put_u32(out, b.tail);
-}
-
-void put_blob_fields(Bytes& out, const LabelBlob& b) {
-    put_u32(out, ff::lead_label);
-    put_u32(out, b.reserved4);
-    put_u32(out, b.reserved8);
-    put_u32(out, b.reserved12);
-    put_colours(out, b.shades_a);
-    put_colour(out, b.text_colour);
-    put_colour(out, b.background);
-    put_u32(out, b.reserved36);
-    put_u32(out, b.reserved40);
-    put_colours(out, b.shades_b);
-    put_u32(out, b.centred);
-    put_u32(out, b.v_centred);
-    put_u32(out, b.reserved64);
-    put_font(out, b.font);
-    put_u32(out, b.after_font);
-    put_counted(out, b.caption);
-    put_words(out, b.tail);
-}
-
-void put_blob_fields(Bytes& out, const EditBoxBlob& b) {
-    put_u32(out, ff::lead_edit_box);
-    put_u32(out, b.reserved4);
-    put_colour(out, b.text_colour);
-    put_colour(out, b.background);
-    put_u32(out, b.reserved16);
-    put_words(out, b.reserved20);
-    put_u16(out, b.reserved40);
-    put_words(out, b.reserved42);
-    put_u32(out, b.reserved54);
-    put_words(out, b.reserved58);
-    put_font(out, b.font);
-    put_counted(out, b.content);
-    put_words(out, b.tail);
-}
-
-void put_blob_fields(Bytes& out, const GroupBoxBlob& b) {
-    put_u32(out, ff::lead_group_box);
-    put_u32(out, b.reserved4);
-    put_colour(out, b.caption_colour);
-    put_colour(out, b.background);
-    put_font(out, b.font);
-    put_counted(out, b.caption);
-}
-
-void put_blob_fields(Bytes& out, const ButtonBlob& b) {
-    put_u32(out, ff::lead_button);
-    put_u32(out, b.reserved4);
-    put_u32(out, b.reserved8);
-    put_u32(out, b.reserved12);
-    put_u32(out, b.reserved16);
-    put_font(out, b.font);
-    put_counted(out, b.caption);
-}
-
-template <typename Toggle>
-void put_toggle_fields(Bytes& out, std::uint32_t lead, const Toggle& b) {
-    put_u32(out, lead);
-    put_u32(out, b.reserved4);
-    put_words(out, b.reserved8);
-    put_u32(out, b.reserved16);
-    put_u32(out, b.reserved20);
-    put_colour(out, b.text_colour);
-    put_colour(out, b.background);
-    put_u32(out, b.checked);
-    put_u32(out, b.reserved36);
-    put_font(out, b.font);
-    put_counted(out, b.caption);
-}
-
-void put_blob_fields(Bytes& out, const CheckBoxBlob& b) {
-    put_toggle_fields(out, ff::lead_check_box, b);
-    put_words(out, b.tail);
-}
-
-void put_blob_fields(Bytes& out, const RadioButtonBlob& b) {
-    put_toggle_fields(out, ff::lead_radio_button, b);
-}
-
-void put_blob_fields(Bytes& out, const ComboBoxBlob& b) {
-    put_u32(out, ff::lead_combo_box);
-    put_u32(out, b.combo_type);
-    put_words(out, b.reserved8);
-    put_u32(out, b.reserved24);
-    put_colour(out, b.text_colour);
-    put_colour(out, b.background);
-    put_i32(out, b.reserved36);
-    put_font(out, b.font);
-    put_words(out, b.reserved_after_font);
-    assert(b.items.size() <= std::numeric_limits<std::uint16_t>::max());
-    put_u16(out, static_cast<std::uint16_t>(b.items.size()));
-    for (const auto& item : b.items) put_counted(out, item);
-    put_words(out, b.tail);
-}
-
-void put_blob_fields(Bytes& out, const ListBoxBlob& b) {
-    put_u32(out, ff::lead_list_box);
-    put_u32(out, b.reserved4);
-    put_words(out, b.reserved8);
-    put_u32(out, b.reserved16);
-    put_colour(out, b.text_colour);
-    put_colour(out, b.background);
-    put_colour(out, b.reserved28);
-    put_i32(out, b.reserved32);
-    put_font(out, b.font);
-    put_raw(out, b.item_area);
-}
-
-void put_blob_fields(Bytes& out, const CommonDialogBlob& b) {
-    put_u32(out, ff::lead_common_dialog);
-    put_words(out, b.reserved);
-    put_counted(out, b.filter);
-    put_counted(out, b.initial_dir);
-    put_counted(out, b.default_ext);
-    put_words(out, b.tail);
-}
-
-void put_blob_fields(Bytes& out, const TimerBlob& b) {
-    put_u32(out, ff::lead_timer);
-    put_u32(out, b.period_ms);
-}
-
-void put_unit_body(Bytes& out, const UnitRecord& u) {
-    put_u32(out, type_word(u.type));
-    put_raw(out, u.zero_a);
-    put_nul(out, u.name);
-    put_nul(out, u.comment);
-    put_u32(out, u.zero_b);
-    put_i32(out, u.place.left);
-    put_i32(out, u.place.top);
-    put_i32(out, u.place.width);
-    put_i32(out, u.place.height);
-    put_u32(out, u.zero_c);
-    put_u32(out, u.parent);
-    put_u32(out, static_cast<std::uint32_t>(u.children.size()));
-    for (auto c : u.children) put_u32(out, c);
-    put_counted(out, u.reserved_data);
-    put_nul(out, u.reserved_text);
-    put_u32(out, u.zero_d);
-    put_u32(out, u.flags);
-    put_i32(out, u.zero_e);
-    put_u32(out, static_cast<std::uint32_t>(u.bindings.size()));
-    for (const auto& b : u.bindings) {
-        put_i32(out, b.event);
-        put_u32(out, b.handler);
+    void write(std::string_view, std::uint32_t v) { put_u32(out_, v); }
+    void write(std::string_view, std::int32_t v) { put_u32(out_, static_cast<std::uint32_t>(v)); }
+    void write(std::string_view, std::uint16_t v) { put_u16(out_, v); }
+    void write(std::string_view, std::uint8_t v) { put_u8(out_, v); }
+    void write(std::string_view, Colour c) { put_u32(out_, c.ref); }
+    void write(std::string_view, const std::string& text) {
+        assert(text.size() <= std::numeric_limits<std::uint32_t>::max());
+        put_u32(out_, static_cast<std::uint32_t>(text.size()));
+        put_text(out_, text);
     }
-    put_raw(out, u.zero_f);
-    std::visit([&](const auto& blob) { put_blob_fields(out, blob); }, u.blob);
-}
+    void write(std::string_view, NulText<const std::string> v) {
+        put_text(out_, v.text);
+        put_u8(out_, 0);
+    }
+    template <std::size_t N>
+    void write(std::string_view, const std::array<std::uint8_t, N>& v) {
+        put_bytes(out_, v);
+    }
+    template <typename T, std::size_t N>
+    void write(std::string_view name, const std::array<T, N>& v) {
+        for (const auto& w : v) write(name, w);
+    }
+    void write(std::string_view name, CheckedWord<const std::uint32_t> v) { write(name, v.value); }
 
-void put_menu_body(Bytes& out, const MenuItemRecord& m) {
-    put_u32(out, type_word(UnitType::menu_item));
-    put_raw(out, m.zero_a);
-    put_nul(out, m.name);
-    put_nul(out, m.comment);
-    put_u32(out, m.zero_b);
-    put_u32(out, m.level);
-    put_u32(out, m.state);
-    put_nul(out, m.caption);
-    put_i32(out, m.handler);
-    put_raw(out, m.zero_tail);
-}
+    void write(std::string_view name, const Font& font) {
+        note(std::string(name) + ".size");
+        if (!font) {
+            put_u32(out_, 0);
+            return;
+        }
+        put_u32(out_, ff::logfont_size);
+        logfont_fields([&](std::string_view, const auto& x) { write(name, x); }, *font);
+    }
 
-// Appends a record body preceded by its length R.
-void put_sized(Bytes& out, const Bytes& body) {
-    put_u32(out, static_cast<std::uint32_t>(body.size()));
-    put_bytes(out, body);
-}
+    // Combo items: a u16 count named after the singular, then counted texts.
+    void write(std::string_view name, const std::vector<std::string>& items) {
+        assert(items.size() <= std::numeric_limits<std::uint16_t>::max());
+        note(std::string(name.substr(0, name.size() - 1)) + "_count");
+        put_u16(out_, static_cast<std::uint16_t>(items.size()));
+        for (const auto& item : items) write(name, item);
+    }
+
+    template <typename Elem>
+    void write(std::string_view name, CountedList<const std::vector<Elem>> v) {
+        note(v.count_name);
+        put_u32(out_, static_cast<std::uint32_t>(v.list.size()));
+        for (const auto& e : v.list) {
+            if constexpr (std::is_arithmetic_v<Elem>) {
+                write(name, e);
+            } else {
+                binding_fields([&](std::string_view field, const auto& x) { write(field, x); }, e);
+            }
+        }
+    }
+
+    void write(std::string_view name, TypedBlob<const PropertyBlob> v) {
+        std::visit(
+            [&](const auto& b) {
+                using Blob = std::decay_t<decltype(b)>;
+                if constexpr (!std::is_same_v<Blob, EmptyBlob>) {
+                    FieldWriter blob(out_, path_ + "." + std::string(name), offsets_);
+                    blob("lead", BlobKindOf<Blob>::lead);
+                    blob_fields(blob, b);
+                }
+            },
+            v.blob);
+    }
+
+    Bytes& out_;
+    std::string path_;
+    FieldOffsets* offsets_;
+};
 
 // --- validation ---
 
-bool has_nul(std::string_view s) {
-    return s.find('\0') != std::string_view::npos;
+// Checks what the reader checks of a record's fields, one kind of field at a time: first the
+// texts stored with a terminating zero, which must hold none, then the words with a rule.
+template <typename Record>
+Status check_record_texts(const Record& r, const std::string& path) {
+    Status s = Ok{};
+    auto check = [&](std::string_view name, const auto& v) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, NulText<const std::string>>) {
+            if (s && v.text.find('\0') != std::string::npos) {
+                s = make_error(path + "." + std::string(name), 0,
+                               "a text stored with a terminating zero holds a zero byte");
+            }
+        }
+    };
+    if constexpr (std::is_same_v<Record, MenuItemRecord>) menu_item_fields(check, r);
+    if constexpr (std::is_same_v<Record, UnitRecord>) unit_record_fields(check, r);
+    return s;
 }
 
-Status check_nul_text(std::string_view text, const std::string& field) {
-    if (has_nul(text)) return make_error(field, 0, "a text stored with a terminating zero holds a zero byte");
-    return Ok{};
+template <typename Record>
+Status check_record_words(const Record& r, const std::string& path) {
+    Status s = Ok{};
+    auto check = [&](std::string_view name, const auto& v) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, CheckedWord<const std::uint32_t>>) {
+            if (s && !v.ok(v.value)) s = make_error(path + "." + std::string(name), 0, v.value, v.reason);
+        }
+    };
+    if constexpr (std::is_same_v<Record, MenuItemRecord>) menu_item_fields(check, r);
+    if constexpr (std::is_same_v<Record, UnitRecord>) unit_record_fields(check, r);
+    return s;
 }
 
 Status validate_unit(const FormUnit& u, std::size_t index, bool& have_top_menu, const std::string& path) {
@@ -265,12 +148,9 @@ Status validate_unit(const FormUnit& u, std::size_t index, bool& have_top_menu, 
                           first ? "a window's first unit is its self-unit" : "a window has one self-unit");
     }
     if (const auto* m = u.menu_item()) {
-        Status s = check_nul_text(m->name, path + ".name");
-        if (s) s = check_nul_text(m->comment, path + ".comment");
-        if (s) s = check_nul_text(m->caption, path + ".caption");
+        Status s = check_record_texts(*m, path);
+        if (s) s = check_record_words(*m, path);
         if (!s) return s;
-        if (m->level > 1) return make_error(path + ".level", 0, m->level, "a menu item's level is 0 or 1");
-        if (m->state > 1) return make_error(path + ".state", 0, m->state, "a menu item's state is 0 or 1");
         if (m->level == 0) have_top_menu = true;
         if (m->level == 1 && !have_top_menu) {
             return make_error(path + ".level", 0, 1, "a sub-item with no top-level item before it");
@@ -278,15 +158,12 @@ Status validate_unit(const FormUnit& u, std::size_t index, bool& have_top_menu, 
         return Ok{};
     }
     const UnitRecord& r = *u.unit();
-    Status s = check_nul_text(r.name, path + ".name");
-    if (s) s = check_nul_text(r.comment, path + ".comment");
-    if (s) s = check_nul_text(r.reserved_text, path + ".reserved_text");
-    if (!s) return s;
+    if (Status s = check_record_texts(r, path); !s) return s;
     if (!is_known_unit_type(static_cast<std::uint16_t>(r.type)) || r.type == UnitType::menu_item) {
         return make_error(path + ".type", 0, static_cast<std::uint16_t>(r.type),
                           "not a unit type with a unit record");
     }
-    if ((r.flags & ~ff::flag_all) != 0) return make_error(path + ".flags", 0, r.flags, "unknown flag bits");
+    if (Status s = check_record_words(r, path); !s) return s;
     if (!blob_fits_type(r.blob, r.type)) {
         return make_error(path + ".blob", 0, r.blob.index(),
                           "the blob's layout does not belong to the unit's type");
@@ -327,39 +204,48 @@ Status validate_form(const FormData& form) {
 
 std::vector<std::uint8_t> write_property_blob(const PropertyBlob& blob) {
     Bytes out;
-    std::visit([&](const auto& b) { put_blob_fields(out, b); }, blob);
+    // Writing takes the layout from the blob's own alternative; the unit type only steers reading.
+    FieldWriter(out, "", nullptr)("blob", TypedBlob{blob, UnitType::window});
     return out;
 }
 
-std::vector<std::uint8_t> write_form(const FormData& form) {
+std::vector<std::uint8_t> write_form(const FormData& form, FieldOffsets* offsets) {
     Bytes out;
     const auto n = static_cast<std::uint32_t>(form.windows.size());
-    put_u32(out, n * ff::header_bytes_per_window);
-    for (const auto& w : form.windows) put_u32(out, w.id);
-    for (const auto& w : form.windows) put_u32(out, w.header_word);
+    FieldWriter head(out, "form", offsets);
+    head("window_table_size", n * ff::header_bytes_per_window);
+    for (const auto& w : form.windows) head("window_ids", w.id);
+    for (const auto& w : form.windows) head("window_words", w.header_word);
 
-    for (const auto& w : form.windows) {
-        Bytes area;
-        std::vector<std::uint32_t> offsets;
-        for (const auto& u : w.units) {
-            offsets.push_back(static_cast<std::uint32_t>(area.size()));
-            Bytes body;
-            if (const auto* m = u.menu_item()) {
-                put_menu_body(body, *m);
-            } else {
-                put_unit_body(body, *u.unit());
-            }
-            put_sized(area, body);
+    for (std::size_t k = 0; k < form.windows.size(); ++k) {
+        const FormWindow& w = form.windows[k];
+        const std::string path = "windows[" + std::to_string(k) + "]";
+        FieldWriter record(out, path, offsets);
+        window_head_fields(record, w);
+        record("unit_count", static_cast<std::uint32_t>(w.units.size()));
+        const std::size_t size_at = out.size();
+        record("record_size", std::uint32_t{0});  // patched below
+        for (const auto& u : w.units) record("unit_ids", u.id);
+        const std::size_t offsets_at = out.size();
+        for (std::size_t i = 0; i < w.units.size(); ++i) {
+            record("units[" + std::to_string(i) + "].offset", std::uint32_t{0});  // patched below
         }
-        put_u32(out, w.record_word);
-        put_u32(out, w.class_id);
-        put_counted(out, w.name);
-        put_counted(out, w.comment);
-        put_u32(out, static_cast<std::uint32_t>(w.units.size()));
-        put_u32(out, static_cast<std::uint32_t>(w.units.size() * 8 + area.size()));
-        for (const auto& u : w.units) put_u32(out, u.id);
-        for (auto o : offsets) put_u32(out, o);
-        put_bytes(out, area);
+        const std::size_t area_at = out.size();
+        for (std::size_t i = 0; i < w.units.size(); ++i) {
+            const FormUnit& u = w.units[i];
+            set_u32(out, offsets_at + 4 * i, static_cast<std::uint32_t>(out.size() - area_at));
+            FieldWriter unit(out, path + ".units[" + std::to_string(i) + "]", offsets);
+            const std::size_t r_at = out.size();
+            unit("record_size", std::uint32_t{0});  // R, patched below
+            unit("type_word", type_word(u.type()));
+            if (const auto* m = u.menu_item()) {
+                menu_item_fields(unit, *m);
+            } else {
+                unit_record_fields(unit, *u.unit());
+            }
+            set_u32(out, r_at, static_cast<std::uint32_t>(out.size() - r_at - 4));
+        }
+        set_u32(out, size_at, static_cast<std::uint32_t>(out.size() - size_at - 4));
     }
     return out;
 }

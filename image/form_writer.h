@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "image/form.h"
@@ -15,9 +17,14 @@ namespace tockly::image {
 // duplicate identifiers. Errors name the field by its path (offset 0: a model has no offsets).
 Status validate_form(const FormData& form);
 
+// Where each field of written form data begins, keyed by the path read_form names it by in errors
+// ("windows[0].units[3].blob.caption"). A field written several times (a list, an array) is
+// noted where it first begins.
+using FieldOffsets = std::map<std::string, std::uint64_t>;
+
 // Writes form data; counts, lengths and record offsets are computed. For a form that passes
-// validate_form, read_form gives back the same form.
-std::vector<std::uint8_t> write_form(const FormData& form);
+// validate_form, read_form gives back the same form. Where `offsets` is given, fills it in.
+std::vector<std::uint8_t> write_form(const FormData& form, FieldOffsets* offsets = nullptr);
 
 // The bytes of one property blob as they stand at the end of a unit record (empty for EmptyBlob).
 std::vector<std::uint8_t> write_property_blob(const PropertyBlob& blob);

@@ -75,19 +75,11 @@ json to_json_value(const Font& font) {
     const LogFont& f = *font;
     json out;
     out["face"] = gbk_to_display(f.face());
-    out["height"] = f.height;
-    out["width"] = f.width;
-    out["escapement"] = f.escapement;
-    out["orientation"] = f.orientation;
-    out["weight"] = f.weight;
-    out["italic"] = f.italic;
-    out["underline"] = f.underline;
-    out["strike_out"] = f.strike_out;
-    out["char_set"] = f.char_set;
-    out["out_precision"] = f.out_precision;
-    out["clip_precision"] = f.clip_precision;
-    out["quality"] = f.quality;
-    out["pitch_and_family"] = f.pitch_and_family;
+    logfont_fields(
+        [&](std::string_view name, const auto& v) {
+            if (name != "face_bytes") out[std::string(name)] = v;
+        },
+        f);
     LogFont plain = f;
     plain.set_face(f.face());
     if (plain.face_bytes != f.face_bytes) out["face_bytes"] = bytes_to_hex(f.face_bytes);
@@ -293,6 +285,11 @@ class ObjectReader {
         if (!j_.is_object()) status_ = json_error(path_, "must be an object");
     }
 
+    // How a record stores a text or checks a word is no matter here: validate_form checks the
+    // whole form once it is read.
+    void operator()(const char* key, NulText<std::string> t) { (*this)(key, t.text); }
+    void operator()(const char* key, CheckedWord<std::uint32_t> w) { (*this)(key, w.value); }
+
     template <typename T>
     void operator()(const char* key, T& out) {
         known_.push_back(key);
@@ -348,19 +345,12 @@ Status read_value(const json& j, const std::string& path, Font& out) {
     ObjectReader r(j, path);
     std::string face;
     r.required("face", face);
-    r("height", f.height);
-    r("width", f.width);
-    r("escapement", f.escapement);
-    r("orientation", f.orientation);
-    r("weight", f.weight);
-    r("italic", f.italic);
-    r("underline", f.underline);
-    r("strike_out", f.strike_out);
-    r("char_set", f.char_set);
-    r("out_precision", f.out_precision);
-    r("clip_precision", f.clip_precision);
-    r("quality", f.quality);
-    r("pitch_and_family", f.pitch_and_family);
+    // The face bytes are read after the face, which sets them.
+    logfont_fields(
+        [&](const char* name, auto& v) {
+            if (std::string_view(name) != "face_bytes") r(name, v);
+        },
+        f);
     if (r.ok() && face.size() > form_format::logfont_face_size) {
         return json_error(member(path, "face"), "a face name has at most 32 bytes");
     }
@@ -373,46 +363,17 @@ Status read_value(const json& j, const std::string& path, Font& out) {
     return Ok{};
 }
 
-template <typename Blob>
-Result<PropertyBlob> read_blob_object(const json& j, const std::string& path) {
-    Blob b;
-    ObjectReader r(j, path);
-    blob_fields(r, b);
-    Status s = r.finish();
-    if (!s) return s.error();
-    return PropertyBlob(std::move(b));
-}
-
 Result<PropertyBlob> blob_from_json(const json& j, UnitType type, const std::string& path) {
     if (j.is_null()) return PropertyBlob(EmptyBlob{});
-    switch (type) {
-        case UnitType::window:
-            return read_blob_object<WindowBlob>(j, path);
-        case UnitType::label:
-            return read_blob_object<LabelBlob>(j, path);
-        case UnitType::edit_box:
-            return read_blob_object<EditBoxBlob>(j, path);
-        case UnitType::group_box:
-            return read_blob_object<GroupBoxBlob>(j, path);
-        case UnitType::button:
-            return read_blob_object<ButtonBlob>(j, path);
-        case UnitType::check_box:
-            return read_blob_object<CheckBoxBlob>(j, path);
-        case UnitType::radio_button:
-            return read_blob_object<RadioButtonBlob>(j, path);
-        case UnitType::combo_box:
-            return read_blob_object<ComboBoxBlob>(j, path);
-        case UnitType::list_box:
-            return read_blob_object<ListBoxBlob>(j, path);
-        case UnitType::common_dialog:
-            return read_blob_object<CommonDialogBlob>(j, path);
-        case UnitType::timer:
-            return read_blob_object<TimerBlob>(j, path);
-        case UnitType::shape_box:
-        case UnitType::menu_item:
-            break;
-    }
-    return json_error(path, "this type has no blob layout: the blob must be null");
+    Result<PropertyBlob> out = json_error(path, "this type has no blob layout: the blob must be null");
+    with_blob_kind(type, [&](auto kind) {
+        typename decltype(kind)::blob b;
+        ObjectReader r(j, path);
+        blob_fields(r, b);
+        Status s = r.finish();
+        out = s ? Result<PropertyBlob>(PropertyBlob(std::move(b))) : Result<PropertyBlob>(s.error());
+    });
+    return out;
 }
 
 Status read_place(const json& j, const std::string& path, Place& out) {
@@ -481,15 +442,7 @@ Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
 
     if (*type == UnitType::menu_item) {
         MenuItemRecord m;
-        r("zero_a", m.zero_a);
-        r("name", m.name);
-        r("comment", m.comment);
-        r("zero_b", m.zero_b);
-        r("level", m.level);
-        r("state", m.state);
-        r("caption", m.caption);
-        r("handler", m.handler);
-        r("zero_tail", m.zero_tail);
+        menu_item_fields(r, m);
         Status s = r.finish();
         if (!s) return s.error();
         unit.record = std::move(m);

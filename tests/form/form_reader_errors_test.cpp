@@ -23,213 +23,221 @@ const FormData& fixture() {
     return form;
 }
 
-const UnitRecord& record(std::size_t i) {
-    return *fixture().windows[0].units[i].unit();
+UnitRecord& unit(FormData& f, std::size_t i) {
+    return *f.windows[0].units[i].unit();
 }
 
-std::uint64_t record_end(const Bytes& b, const Layout& l, std::size_t i) {
-    return l.windows[0].units[i] + 4 + get32(b, l.windows[0].units[i]);
+MenuItemRecord& menu_item(FormData& f, std::size_t i) {
+    return *f.windows[0].units[i].menu_item();
 }
 
-std::uint64_t blob_start(const Bytes& b, const Layout& l, std::size_t i) {
-    return record_end(b, l, i) - write_property_blob(record(i).blob).size();
+// The path of a field of unit i of the main window, as the reader names it.
+std::string field(std::size_t i, std::string_view name) {
+    return "windows[0].units[" + std::to_string(i) + "]." + std::string(name);
 }
 
-std::uint64_t child_count_at(const Layout& l, std::size_t i) {
-    return l.windows[0].units[i] + 4 + 4 + 20 + record(i).name.size() + 1 + record(i).comment.size() + 1 + 4 +
-           16 + 4 + 4;
+// Overwrites the u32 of a written field.
+void set_field(Bytes& b, const FieldOffsets& at, const std::string& name, std::uint32_t v) {
+    set32(b, at.at(name), v);
 }
 
-std::uint64_t binding_count_at(const Layout& l, std::size_t i) {
-    return child_count_at(l, i) + 4 + 4 * record(i).children.size() + 4 + 4 + 1 + 4 + 4 + 4;
-}
-
-// Inserts `extra` bytes at the end of unit i's record and grows R and S to match.
-void grow_unit(Bytes& b, const Layout& l, std::size_t i, std::uint32_t extra) {
-    const std::uint64_t end = record_end(b, l, i);
+// Inserts `extra` bytes at `end`, the end of unit i's record in the main window, and grows R, S
+// and the offsets of the records after it to match.
+void grow_unit(Bytes& b, const FieldOffsets& at, std::size_t i, std::uint64_t end, std::uint32_t extra) {
     b.insert(b.begin() + static_cast<std::ptrdiff_t>(end), extra, 0);
-    set32(b, l.windows[0].units[i], get32(b, l.windows[0].units[i]) + extra);
-    set32(b, l.windows[0].record_size, get32(b, l.windows[0].record_size) + extra);
-    for (std::size_t k = i + 1; k < l.windows[0].units.size(); ++k) {
-        const std::uint64_t at = l.windows[0].offsets + 4 * k;
-        set32(b, at, get32(b, at) + extra);
+    set_field(b, at, field(i, "record_size"), get32(b, at.at(field(i, "record_size"))) + extra);
+    set_field(b, at, "windows[0].record_size", get32(b, at.at("windows[0].record_size")) + extra);
+    for (std::size_t k = i + 1; at.contains(field(k, "offset")); ++k) {
+        set_field(b, at, field(k, "offset"), get32(b, at.at(field(k, "offset"))) + extra);
     }
 }
 
+// One broken field: in the model before it is written, or in the written bytes where the model
+// cannot say it (counts, sizes and offsets are computed by the writer). The reader must name
+// `field`, at the offset where the written field `at` begins plus `past` (the end of the form
+// when `at` is empty).
 struct Case {
     const char* what;
-    // Breaks one field; returns the expected error field and its offset in the form data.
-    std::function<std::pair<std::string, std::uint64_t>(Bytes&, const Layout&)> breaks;
+    std::function<void(FormData&)> change_form;
+    std::function<void(Bytes&, const FieldOffsets&)> change_bytes;
+    std::string field;
+    std::string at;
+    std::uint64_t past = 0;
 };
+
+// A change of the bytes that sets one written field.
+std::function<void(Bytes&, const FieldOffsets&)> set_to(std::string name, std::uint32_t v) {
+    return [name, v](Bytes& b, const FieldOffsets& at) { set_field(b, at, name, v); };
+}
+std::function<void(Bytes&, const FieldOffsets&)> add_to(std::string name, std::uint32_t v) {
+    return [name, v](Bytes& b, const FieldOffsets& at) { set_field(b, at, name, get32(b, at.at(name)) + v); };
+}
 
 const Case cases[] = {
     {"window table not a multiple of 8",
-     [](Bytes& b, const Layout&) {
-         set32(b, 0, 12);
-         return std::pair{std::string("form.window_table_size"), std::uint64_t{0}};
-     }},
+     {},
+     set_to("form.window_table_size", 12),
+     "form.window_table_size",
+     "form.window_table_size"},
     {"window table past the end",
-     [](Bytes& b, const Layout&) {
-         set32(b, 0, 0xFFFFFFF8);
-         return std::pair{std::string("form.window_table_size"), std::uint64_t{0}};
-     }},
+     {},
+     set_to("form.window_table_size", 0xFFFFFFF8),
+     "form.window_table_size",
+     "form.window_table_size"},
     {"same window twice",
-     [](Bytes& b, const Layout&) {
-         set32(b, 8, kMainId);
-         return std::pair{std::string("form.window_ids"), std::uint64_t{8}};
-     }},
+     [](FormData& f) { f.windows[1].id = kMainId; },
+     {},
+     "form.window_ids",
+     "form.window_ids",
+     4},
     {"S of the last window one byte over the end",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[1].record_size, get32(b, l.windows[1].record_size) + 1);
-         return std::pair{std::string("windows[1].record_size"), l.windows[1].record_size + 4};
-     }},
+     {},
+     add_to("windows[1].record_size", 1),
+     "windows[1].record_size",
+     "windows[1].record_size",
+     4},
     {"S one byte short: a record runs past its window",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].record_size, get32(b, l.windows[0].record_size) - 1);
-         return std::pair{std::string("windows[0].units[15].record_size"), l.windows[0].units[kShape] + 4};
-     }},
+     {},
+     add_to("windows[0].record_size", 0xFFFFFFFF),
+     field(kShape, "record_size"),
+     field(kShape, "record_size"),
+     4},
     {"unit count that overflows when multiplied",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].unit_count, 0x20000001);
-         return std::pair{std::string("windows[0].unit_count"), l.windows[0].unit_count};
-     }},
-    {"no units",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[1].unit_count, 0);
-         return std::pair{std::string("windows[1].unit_count"), l.windows[1].unit_count};
-     }},
-    {"first offset not 0",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].offsets, 4);
-         return std::pair{std::string("windows[0].units[0].offset"), l.windows[0].offsets};
-     }},
+     {},
+     set_to("windows[0].unit_count", 0x20000001),
+     "windows[0].unit_count",
+     "windows[0].unit_count"},
+    {"no units", {}, set_to("windows[1].unit_count", 0), "windows[1].unit_count", "windows[1].unit_count"},
+    {"first offset not 0", {}, set_to(field(0, "offset"), 4), field(0, "offset"), field(0, "offset")},
     {"offsets out of order",
-     [](Bytes& b, const Layout& l) {
-         const auto a = get32(b, l.windows[0].offsets + 4), c = get32(b, l.windows[0].offsets + 8);
-         set32(b, l.windows[0].offsets + 4, c);
-         set32(b, l.windows[0].offsets + 8, a);
-         return std::pair{std::string("windows[0].units[1].offset"), l.windows[0].offsets + 4};
-     }},
+     {},
+     [](Bytes& b, const FieldOffsets& at) {
+         const auto first = get32(b, at.at(field(1, "offset"))), second = get32(b, at.at(field(2, "offset")));
+         set_field(b, at, field(1, "offset"), second);
+         set_field(b, at, field(2, "offset"), first);
+     },
+     field(1, "offset"),
+     field(1, "offset")},
     {"offset outside the unit area",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[1].offsets + 4, 0xFFFFFFF0);
-         return std::pair{std::string("windows[1].units[1].offset"), l.windows[1].offsets + 4};
-     }},
+     {},
+     set_to("windows[1].units[1].offset", 0xFFFFFFF0),
+     "windows[1].units[1].offset",
+     "windows[1].units[1].offset"},
     {"R one byte past its window",
-     [](Bytes& b, const Layout& l) {
-         const auto at = l.windows[1].units[1];
-         set32(b, at, get32(b, at) + 1);
-         return std::pair{std::string("windows[1].units[1].record_size"), at + 4};
-     }},
+     {},
+     add_to("windows[1].units[1].record_size", 1),
+     "windows[1].units[1].record_size",
+     "windows[1].units[1].record_size",
+     4},
     {"unknown type number",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].units[kLabel] + 4, 0x00010002);
-         return std::pair{std::string("windows[0].units[1].type_word"), l.windows[0].units[kLabel] + 4};
-     }},
+     {},
+     set_to(field(kLabel, "type_word"), 0x00010002),
+     field(kLabel, "type_word"),
+     field(kLabel, "type_word")},
     {"type of another library",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].units[kLabel] + 4, 0x0002000A);
-         return std::pair{std::string("windows[0].units[1].type_word"), l.windows[0].units[kLabel] + 4};
-     }},
+     {},
+     set_to(field(kLabel, "type_word"), 0x0002000A),
+     field(kLabel, "type_word"),
+     field(kLabel, "type_word")},
     {"same unit twice",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].ids + 8, get32(b, l.windows[0].ids + 4));
-         return std::pair{std::string("windows[0].units[2].id"), l.windows[0].units[2]};
-     }},
+     [](FormData& f) { f.windows[0].units[2].id = f.windows[0].units[1].id; },
+     {},
+     field(2, "id"),
+     field(2, "record_size")},
     {"a second self-unit",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].units[kEmptyEdit] + 4, 0x00010001);
-         return std::pair{std::string("windows[0].units[3].type_word"), l.windows[0].units[kEmptyEdit] + 4};
-     }},
+     [](FormData& f) { unit(f, kEmptyEdit).type = UnitType::window; },
+     {},
+     field(kEmptyEdit, "type_word"),
+     field(kEmptyEdit, "type_word")},
     {"child count that overflows when multiplied",
-     [](Bytes& b, const Layout& l) {
-         set32(b, child_count_at(l, kGroup), 0x40000001);
-         return std::pair{std::string("windows[0].units[14].child_count"), child_count_at(l, kGroup)};
-     }},
+     {},
+     set_to(field(kGroup, "child_count"), 0x40000001),
+     field(kGroup, "child_count"),
+     field(kGroup, "child_count")},
     {"binding count that overflows when multiplied",
-     [](Bytes& b, const Layout& l) {
-         set32(b, binding_count_at(l, kGroup), 0x20000001);
-         return std::pair{std::string("windows[0].units[14].binding_count"), binding_count_at(l, kGroup)};
-     }},
+     {},
+     set_to(field(kGroup, "binding_count"), 0x20000001),
+     field(kGroup, "binding_count"),
+     field(kGroup, "binding_count")},
     {"unknown flag bit",
-     [](Bytes& b, const Layout& l) {
-         set32(b, binding_count_at(l, kGroup) - 8, 9);
-         return std::pair{std::string("windows[0].units[14].flags"), binding_count_at(l, kGroup) - 8};
-     }},
+     [](FormData& f) { unit(f, kGroup).flags = 9; },
+     {},
+     field(kGroup, "flags"),
+     field(kGroup, "flags")},
     {"wrong leading value of a blob",
-     [](Bytes& b, const Layout& l) {
-         set32(b, blob_start(b, l, kTimer), 2);
-         return std::pair{std::string("windows[0].units[13].blob.lead"), blob_start(b, l, kTimer)};
-     }},
+     {},
+     set_to(field(kTimer, "blob.lead"), 2),
+     field(kTimer, "blob.lead"),
+     field(kTimer, "blob.lead")},
     {"blob longer than its layout",
-     [](Bytes& b, const Layout& l) {
-         const auto end = record_end(b, l, kTimer);
-         grow_unit(b, l, kTimer, 4);
-         return std::pair{std::string("windows[0].units[13].blob"), end};
-     }},
+     {},
+     [](Bytes& b, const FieldOffsets& at) {
+         grow_unit(b, at, kTimer, at.at(field(kTimer + 1, "record_size")), 4);
+     },
+     field(kTimer, "blob"),
+     field(kTimer + 1, "record_size")},
     {"font neither empty nor 60 bytes",
-     [](Bytes& b, const Layout& l) {
-         set32(b, blob_start(b, l, kLabel) + 68, 59);
-         return std::pair{std::string("windows[0].units[1].blob.font.size"), blob_start(b, l, kLabel) + 68};
-     }},
+     {},
+     set_to(field(kLabel, "blob.font.size"), 59),
+     field(kLabel, "blob.font.size"),
+     field(kLabel, "blob.font.size")},
     {"combo item count past the blob",
-     [](Bytes& b, const Layout& l) {
-         const auto at = blob_start(b, l, kCombo) + 112;
-         b[at] = 0xFF;
-         b[at + 1] = 0xFF;
-         return std::pair{std::string("windows[0].units[10].blob.item_count"), at};
-     }},
+     {},
+     [](Bytes& b, const FieldOffsets& at) {
+         const auto count = at.at(field(kCombo, "blob.item_count"));
+         b[count] = 0xFF;
+         b[count + 1] = 0xFF;
+     },
+     field(kCombo, "blob.item_count"),
+     field(kCombo, "blob.item_count")},
     {"non-empty shape box blob",
-     [](Bytes& b, const Layout& l) {
-         const auto end = record_end(b, l, kShape);
-         grow_unit(b, l, kShape, 4);
-         return std::pair{std::string("windows[0].units[15].blob"), end};
-     }},
+     [](FormData& f) { unit(f, kShape).blob = TimerBlob{}; },
+     {},
+     field(kShape, "blob"),
+     field(kShape, "blob.lead")},
     {"menu level 2",
-     [](Bytes& b, const Layout& l) {
-         const auto at = l.windows[0].units[kMenuAbout] + 4 + 4 + 20 + 1 + 1 + 4;
-         set32(b, at, 2);
-         return std::pair{std::string("windows[0].units[5].level"), at};
-     }},
+     [](FormData& f) { menu_item(f, kMenuAbout).level = 2; },
+     {},
+     field(kMenuAbout, "level"),
+     field(kMenuAbout, "level")},
     {"sub-item before any top-level item",
-     [](Bytes& b, const Layout& l) {
-         set32(b, l.windows[0].units[kMenuTop] + 34, 1);
-         return std::pair{std::string("windows[0].units[4].level"), l.windows[0].units[kMenuTop]};
-     }},
-    {"one byte after the last window",
-     [](Bytes& b, const Layout&) {
-         b.push_back(0);
-         return std::pair{std::string("form"), std::uint64_t{b.size() - 1}};
-     }},
+     [](FormData& f) { menu_item(f, kMenuTop).level = 1; },
+     {},
+     field(kMenuTop, "level"),
+     field(kMenuTop, "record_size")},
+    {"one byte after the last window", {}, [](Bytes& b, const FieldOffsets&) { b.push_back(0); }, "form", ""},
     {"one byte short",
-     [](Bytes& b, const Layout& l) {
-         b.pop_back();
-         return std::pair{std::string("windows[1].record_size"), l.windows[1].record_size + 4};
-     }},
+     {},
+     [](Bytes& b, const FieldOffsets&) { b.pop_back(); },
+     "windows[1].record_size",
+     "windows[1].record_size",
+     4},
 };
 
 TEST(FormReaderErrors, EachBrokenFieldIsNamedWithItsOffset) {
-    const Bytes good = write_form(fixture());
-    ASSERT_TRUE(read_form(good).ok());
-    const Layout layout = locate(good);
+    ASSERT_TRUE(read_form(write_form(fixture())).ok());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Bytes bytes = good;
-        const auto [field, offset] = c.breaks(bytes, layout);
+        FormData form = fixture();
+        if (c.change_form) c.change_form(form);
+        FieldOffsets at;
+        Bytes bytes = write_form(form, &at);
+        const std::uint64_t offset = (c.at.empty() ? bytes.size() : at.at(c.at)) + c.past;
+        if (c.change_bytes) c.change_bytes(bytes, at);
         const auto r = read_form(bytes);
         ASSERT_FALSE(r.ok());
-        EXPECT_EQ(r.error().field, field) << r.error().message();
+        EXPECT_EQ(r.error().field, c.field) << r.error().message();
         EXPECT_EQ(r.error().offset, offset) << r.error().message();
     }
 }
 
 TEST(FormReaderErrors, OffsetsAreOfTheWholeImageWhenABaseIsGiven) {
-    Bytes bytes = write_form(fixture());
-    const Layout layout = locate(bytes);
-    set32(bytes, layout.windows[0].units[kLabel] + 4, 0x00010063);
+    FieldOffsets at;
+    Bytes bytes = write_form(fixture(), &at);
+    set_field(bytes, at, field(kLabel, "type_word"), 0x00010063);
     const auto r = read_form(bytes, 0x2000);
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.error().offset, 0x2000 + layout.windows[0].units[kLabel] + 4);
+    EXPECT_EQ(r.error().offset, 0x2000 + at.at(field(kLabel, "type_word")));
     EXPECT_EQ(r.error().value, 0x00010063u);
 }
 
