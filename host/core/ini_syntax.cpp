@@ -137,6 +137,10 @@ bool blank_at_ends(std::string_view s) {
 }
 }  // namespace
 
+bool ini_is_utf16(std::string_view file) {
+    return file.starts_with("\xFF\xFE") || file.starts_with("\xFE\xFF");
+}
+
 bool ini_names_equal(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -153,6 +157,7 @@ bool ini_names_equal(std::string_view a, std::string_view b) {
 
 std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
                                           std::string_view key) {
+    if (ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
     if (!where.item_found) return std::nullopt;
@@ -183,7 +188,7 @@ std::string ini_encode_value(std::string_view value) {
 
 std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
                                           std::string_view key, std::string_view value) {
-    if (!ini_can_store(section, key, value)) return std::nullopt;
+    if (!ini_can_store(section, key, value) || ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
 

@@ -516,8 +516,16 @@ std::uint64_t Runtime::call_library(std::uint32_t library, std::uint32_t command
 
 std::uint64_t Runtime::call_core(std::uint32_t command, std::span<const ArgRecord> args) {
     CoreServices services{memory_, clock_, ini_};
-    if (auto r = call_service_command(services, command, args)) return *r;
+    if (auto r = call_service_command(services, command, args)) {
+        if (command == command::ini_write && arg_fits(args, 0, type_word::text))
+            save_finished(arg_text(args, 0), *r != 0);
+        return *r;
+    }
     return unit_command(command, args);
+}
+
+void Runtime::save_finished(std::string_view path, bool stored) {
+    if (auto message = save_notice_.after_write(path, stored)) ws_.message_box(*message, 0);
 }
 
 }  // namespace tockly::host

@@ -16,6 +16,7 @@
 
 #include "host/core/date_time.h"
 #include "host/core/ini_store.h"
+#include "host/core/save_failure_notice.h"
 #include "host/core/text_memory.h"
 #include "host/core/unit_design.h"
 #include "host/core/unit_state.h"
@@ -90,6 +91,11 @@ class Runtime final : public Host {
     bool choose_menu_item(std::string_view caption);
     void timer_fired(TimerKey key);
 
+    // The outcome of a write of an INI item (a save of the table or the ringtone): a save that
+    // failed is told to the user once, until one succeeds again. A host that writes elsewhere
+    // than in call_core (a writer thread) hands each outcome back here, on the event thread.
+    void save_finished(std::string_view path, bool stored);
+
     // --- What is open -----------------------------------------------------------------------
     // Open windows in the order they were opened.
     std::vector<WindowInstance*> open_windows() const;
@@ -136,6 +142,7 @@ class Runtime final : public Host {
     Clock& clock_;
     TextAllocator& memory_;
     IniStore& ini_;
+    SaveFailureNotice save_notice_;
 
     std::vector<std::unique_ptr<WindowInstance>> open_;
     std::vector<std::unique_ptr<WindowInstance>> graveyard_;  // destroyed while a handler may hold them

@@ -31,6 +31,7 @@ class MemoryFileSystem final : public FileSystem {
         files[path] = std::string(bytes);
         return true;
     }
+    void remove_stale_temporaries(const std::string&) override {}
     std::map<std::string, std::string> files;
     bool fail_reads = false;
     bool fail_replaces = false;
