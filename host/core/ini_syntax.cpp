@@ -132,6 +132,15 @@ bool has_any(std::string_view s, std::string_view bytes) {
     return s.find_first_of(bytes) != std::string_view::npos;
 }
 
+// Whether the last byte is the lead byte of a double-byte character that the text cuts off (in a
+// section header it would swallow the closing ']').
+bool ends_in_lead_byte(std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (is_gbk_lead(static_cast<unsigned char>(s[i])) && ++i == s.size()) return true;
+    }
+    return false;
+}
+
 bool blank_at_ends(std::string_view s) {
     return !s.empty() && (is_blank(s.front()) || is_blank(s.back()));
 }
@@ -169,7 +178,9 @@ bool ini_can_store(std::string_view section, std::string_view key, std::string_v
     constexpr std::string_view kLineBreaking = "\r\n\0"sv;
     if (has_any(section, kLineBreaking) || has_any(key, kLineBreaking) || has_any(value, kLineBreaking))
         return false;
-    if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section)) return false;
+    if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section) ||
+        ends_in_lead_byte(section))
+        return false;
     if (key.empty() || key.find('=') != std::string_view::npos || blank_at_ends(key)) return false;
     if (key.front() == '[' || key.front() == ';') return false;
     return true;

@@ -29,7 +29,8 @@ std::optional<std::string> ini_find_value(std::string_view file, std::string_vie
 
 // Whether section, key and value can be written so that they read back exactly: no CR, LF or
 // NUL anywhere; a non-empty key without '=', blanks at its ends, or a leading '[' or ';'; a
-// section name without ']' or blanks at its ends.
+// section name without ']', blanks at its ends or a lead byte at its end (which would swallow
+// the closing ']').
 bool ini_can_store(std::string_view section, std::string_view key, std::string_view value);
 
 // The value as it stands on its line: quoted when blanks at its ends or surrounding quotes
