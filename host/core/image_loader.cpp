@@ -187,7 +187,11 @@ image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
     // Whatever `verify` finds wrong the host refuses too: an image that contradicts itself is
     // never run on a guess.
     const std::vector<std::string> problems = image::verify_image(out.image);
-    if (!problems.empty()) return make_error("image", 0, problems.front());
+    if (!problems.empty()) {
+        std::string reason = problems.front();
+        if (problems.size() > 1) reason += " (and " + std::to_string(problems.size() - 1) + " more problems)";
+        return make_error("image", 0, reason);
+    }
 
     auto segment = [&](const char* name, bool with_data) -> image::Result<std::size_t> {
         for (std::size_t i = 0; i < out.image.segments.size(); ++i) {
