@@ -58,7 +58,8 @@ std::string_view without_end(std::string_view line) {
 
 // The names a file seems to use: text in brackets and text before '=' (a rough scan of our own,
 // so that the store is asked about names that really stand in the file).
-void collect_names(std::string_view file, std::vector<std::string>& sections, std::vector<std::string>& keys) {
+void collect_names(std::string_view file, std::vector<std::string>& sections,
+                   std::vector<std::string>& keys) {
     for (std::string_view line : lines_of(file)) {
         line = without_end(line);
         if (sections.size() < 4 && !line.empty() && line.front() == '[') {
@@ -115,14 +116,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (old_middle > 1 || new_middle == 0 || new_middle > 3) std::abort();
     const std::string item = key + "=" + ini_encode_value(value);
     const std::string header = "[" + section + "]";
-    std::size_t items = 0;
+    std::size_t items = 0, ends_added = 0;
     for (std::size_t i = prefix; i < prefix + new_middle; ++i) {
         const std::string_view text = without_end(after[i]);
-        if (text == item) {
+        const bool old_line_with_end = old_middle == 1 && ends_added == 0 &&
+                                       after[i].size() > before[prefix].size() &&
+                                       after[i].starts_with(before[prefix]) &&
+                                       without_end(after[i].substr(before[prefix].size())).empty();
+        if (old_line_with_end) {
+            ++ends_added;
+        } else if (text == item) {
             ++items;
-        } else if (text != header && !(old_middle == 1 && after[i].size() > before[prefix].size() &&
-                                      after[i].starts_with(before[prefix]) &&
-                                      without_end(after[i].substr(before[prefix].size())).empty())) {
+        } else if (text != header) {
             std::abort();  // neither ours nor the old last line with an end added
         }
     }
@@ -131,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The one old line that changed is either the item's own line, rewritten with its line end
         // kept, or the file's last line, which had no end and now has one.
         const std::string_view gone = before[prefix];
-        const bool was_item = ini_find_value(header + "\n" + std::string(without_end(gone)), section, key).has_value();
+        const bool was_item =
+            ini_find_value(header + "\n" + std::string(without_end(gone)), section, key).has_value();
         const bool gained_end = prefix + 1 == before.size() && gone.back() != '\n';
         if (!was_item && !gained_end) std::abort();
     }
