@@ -11,9 +11,6 @@ cmake --build --preset native
 # The shipped files: build/win32/dist/Tockly.exe and corlb.xrt.
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-# Their x86_64 twin, for machines whose Wine cannot run 32-bit programs.
-cmake --preset win64 >/dev/null
-cmake --build --preset win64
 
 echo "Built: build/win32/dist/Tockly.exe and build/win32/dist/corlb.xrt"
 exec bash scripts/run-under-wine.sh "$@"

@@ -25,7 +25,9 @@ image::Result<LoadedImage> load_checked(std::span<const std::uint8_t> bytes,
 
 }  // namespace
 
-#if defined(__i386__)
+#if !defined(__i386__)
+#error "corlb runs the image's i686 machine code: build it for i686"
+#endif
 
 // --- i686: the image's entry and clean-up routines run as real code ---------------------------------
 
@@ -163,29 +165,5 @@ void run_entry(PreparedImage& image, Runtime& runtime) {
     ExitProcess(0);
 }
 
-#else
-
-// --- The x86_64 twin: the entry sequence through the host core --------------------------------------
-
-struct PreparedImage::Memory {};
-
-image::Result<std::unique_ptr<PreparedImage>> prepare_image(std::span<const std::uint8_t> bytes,
-                                                            std::span<const HandlerEntry> handlers) {
-    auto loaded = load_checked(bytes, handlers);
-    if (!loaded) return loaded.error();
-    auto prepared = std::make_unique<PreparedImage>();
-    prepared->loaded = std::move(loaded.value());
-    return prepared;
-}
-
-void adapt_program_start(PreparedImage&, ProgramStart&) {}
-
-void run_entry(PreparedImage&, Runtime& runtime) {
-    runtime.run_entry_sequence();
-    runtime.finish();  // once only: nothing more when the program already ended
-    ExitProcess(0);
-}
-
-#endif
 
 }  // namespace tockly::host::win32

@@ -1,7 +1,5 @@
-// How the image's entry routine runs: the only part of the Windows host that differs between
-// the i686 product and its x86_64 test twin. The i686 build runs the image's own machine code
-// through relocated helper thunks; the twin, which cannot execute i686 code, performs the same
-// entry sequence through the host core, as the headless host does.
+// How the image's entry routine runs: the image's own i686 machine code, through relocated helper
+// thunks, with its globals in memory of their own.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the 32-bit image code test (its own CMake project, -m32, static) and runs it on Tockly's
 # image under user-mode emulation. Exits 77 (skipped) when the emulator or the 32-bit toolchain
-# is missing.
+# is missing; under CI=true that is a failure instead.
 # Usage: run.sh <cmake> <c++ compiler> <build folder> <image file>
 set -uo pipefail
 
@@ -11,17 +11,22 @@ build=$3
 image=$4
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-emulator=$(command -v qemu-i386-static || true)
-if [ -z "$emulator" ]; then
-  echo "SKIP: qemu-i386-static not found (Debian package qemu-user-static)"
+skip() {
+  if [ "${CI:-}" = true ]; then
+    echo "FAIL (cannot run under CI): $*"
+    exit 1
+  fi
+  echo "SKIP: $*"
   exit 77
-fi
+}
+
+emulator=$(command -v qemu-i386 || true)
+[ -n "$emulator" ] || skip "qemu-i386 not found (Debian package qemu-user)"
 mkdir -p "$build"
 probe="$build/probe"
 if ! echo 'int main() { return 0; }' | "$cxx" -x c++ -m32 -static -o "$probe" - 2>"$build/probe.log"; then
-  echo "SKIP: $cxx cannot link a static 32-bit program (Debian package g++-multilib):"
   cat "$build/probe.log"
-  exit 77
+  skip "$cxx cannot link a static 32-bit program (Debian package g++-multilib)"
 fi
 if [ ! -f "$image" ]; then
   echo "FAIL: no image at $image (the native build writes it)"

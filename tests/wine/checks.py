@@ -29,8 +29,7 @@ def run_script(body, wine, work, prefix, driver):
     try:
         wine = winenv.wine_loader(wine)
     except winenv.Skip as reason:
-        print(f"skipped: {reason}")
-        return winenv.SKIP
+        return winenv.skipped(str(reason))
     os.makedirs(work, exist_ok=True)
     if not os.path.isdir(os.path.join(prefix, "drive_c")):
         winenv.make_prefix(wine, prefix)
@@ -40,8 +39,7 @@ def run_script(body, wine, work, prefix, driver):
         session = winenv.Session(wine, work, prefix, driver)
         body(session, checks)
     except winenv.Skip as reason:
-        print(f"skipped: {reason}")
-        return winenv.SKIP
+        return winenv.skipped(str(reason))
     except Exception:  # a broken step is a failure of the test, with its trace
         traceback.print_exc()
         checks.failures.append("the script stopped early")

@@ -1,8 +1,15 @@
-"""A Wine session for tests and demonstrations: a virtual display, a PulseAudio null sink that
-stands in for a sound card, a Wine prefix with the CJK font mapping, and the driver.
+"""The one place that starts Wine for the i686 build: a virtual display, a PulseAudio null sink that
+stands in for a sound card, a Wine prefix with the CJK font mapping, the Chinese locale, and, where
+32-bit programs run on the user-mode emulator (scripts/wine32/setup.sh), the trap-number fix.
 
-Also a command line:  python3 winenv.py prefix WINE DIR   makes a fresh prefix in DIR.
-Every helper here runs its programs under `timeout` (or with a timeout), so nothing hangs.
+Also a command line:
+  python3 winenv.py prefix WINE DIR                       makes a fresh prefix in DIR
+  python3 winenv.py run WINE WORK PREFIX [--sound] -- COMMAND...
+      runs COMMAND with the session's environment: WINEPREFIX (made when missing), DISPLAY (a
+      virtual one unless TOCKLY_WINE_DISPLAY names one), the locale, TOCKLY_WINE (the loader) and
+      the preload; with --sound, a null sink too. Exits with COMMAND's status.
+A machine that cannot run the test gives exit code 77 (skipped), except under CI=true, where a test
+that cannot run fails. Every helper here runs its programs with a timeout, so nothing hangs.
 """
 import json
 import os
@@ -14,6 +21,13 @@ import tempfile
 import time
 
 SKIP = 77
+
+# Present and enabled when i386 programs run on the emulator; the fault signals then need the
+# trap-number fix preloaded (the emulator leaves the trap number out of the signal frames).
+EMULATOR_ENTRY = "/proc/sys/fs/binfmt_misc/tockly-i386"
+TRAP_NUMBER_FIX = "/usr/local/lib/tockly-wine32/$LIB/libtockly-trap-number.so"
+
+WINE_FONTS = "/usr/share/wine/fonts"
 
 # Faces the form names that Wine does not have; both are mapped to an installed CJK face.
 FONT_REPLACEMENTS = {"宋体": "WenQuanYi Micro Hei", "黑体": "WenQuanYi Micro Hei",
@@ -28,6 +42,24 @@ class Skip(Exception):
     """This machine cannot run the test (the reason is the message)."""
 
 
+def skipped(reason):
+    """Reports a test that cannot run here; its exit status: 77, or a failure under CI."""
+    if os.environ.get("CI") == "true":
+        print(f"FAIL: cannot run under CI: {reason}")
+        return 1
+    print(f"skipped: {reason}")
+    return SKIP
+
+
+def emulated():
+    """Whether i386 programs run on the user-mode emulator here."""
+    try:
+        with open(EMULATOR_ENTRY) as f:
+            return f.readline().strip() == "enabled"
+    except OSError:
+        return False
+
+
 def wine_loader(requested):
     """The Wine loader to use, or Skip with the reason it cannot run here."""
     path = shutil.which(requested) or (requested if os.access(requested, os.X_OK) else None)
@@ -36,15 +68,18 @@ def wine_loader(requested):
     try:
         subprocess.run([path, "--version"], capture_output=True, timeout=30, check=True)
     except (OSError, subprocess.SubprocessError) as error:
-        raise Skip(f"{requested} cannot run here ({error}); 32-bit programs need a kernel that runs "
-                   "32-bit Linux programs") from error
+        raise Skip(f"{requested} cannot run here ({error}); run scripts/install-deps.sh, which sets up "
+                   "32-bit Wine for this kernel") from error
     return path
 
 
 def base_env(wine, prefix):
     env = dict(os.environ)
     env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-               LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8", WINELOADER=wine)
+               LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8", TOCKLY_WINE=wine)
+    env.pop("WINELOADER", None)
+    if emulated():
+        env["LD_PRELOAD"] = TRAP_NUMBER_FIX
     return env
 
 
@@ -55,12 +90,22 @@ def make_prefix(wine, prefix, env=None):
     env = dict(env or base_env(wine, prefix), WINEPREFIX=prefix)
     env.pop("DISPLAY", None)  # wineboot needs no display; nothing may wait for one
     subprocess.run([wine, "wineboot", "-i"], env=env, timeout=240, check=True, **QUIET)
+    # Wine's own fonts (the caption buttons' symbols among them) are not found where the package
+    # puts them; the prefix's font folder is always searched.
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    if os.path.isdir(WINE_FONTS):
+        os.makedirs(fonts, exist_ok=True)
+        for name in os.listdir(WINE_FONTS):
+            shutil.copy(os.path.join(WINE_FONTS, name), fonts)
     regfile = os.path.join(prefix, "fonts.reg")
     with open(regfile, "w", encoding="utf-16") as out:
         out.write("Windows Registry Editor Version 5.00\r\n\r\n")
         out.write("[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n")
         for face, replacement in FONT_REPLACEMENTS.items():
             out.write(f'"{face}"="{replacement}"\r\n')
+        # No window manager runs on the virtual display: Wine places and frames the windows itself
+        # instead of waiting at every hide for a manager to answer.
+        out.write("\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n\"Managed\"=\"N\"\r\n")
     subprocess.run([wine, "regedit", "/S", regfile], env=env, timeout=120, check=True, **QUIET)
     wineserver(env, "-w")
 
@@ -75,7 +120,7 @@ def wineserver(env, *args):
 class Session:
     """Display, sound and prefix for one run; `close` stops all of it."""
 
-    def __init__(self, wine, work, prefix, driver, display=None):
+    def __init__(self, wine, work, prefix, driver=None, display=None):
         self.wine = wine
         self.work = work
         self.prefix = prefix
@@ -96,7 +141,8 @@ class Session:
         started = time.time()
         subprocess.run([wine, "cmd", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=240)
-        self.driver("top")  # and the desktop process
+        if driver:
+            self.driver("top")  # and the desktop process
         self.warm_up_seconds = time.time() - started
 
     # --- Display -------------------------------------------------------------------------------
@@ -238,17 +284,49 @@ class Session:
             shutil.rmtree(self._pulse_dir, ignore_errors=True)
 
 
+def run_command(wine, work, prefix, command, sound=False):
+    """Runs command in a session of its own; its exit status (77 / failure when it cannot run)."""
+    os.makedirs(work, exist_ok=True)
+    if not os.path.isdir(os.path.join(prefix, "drive_c")):
+        make_prefix(wine, prefix)
+    session = None
+    try:
+        session = Session(wine, work, prefix, display=os.environ.get("TOCKLY_WINE_DISPLAY"))
+        if sound and not session.start_sound():
+            return skipped("PulseAudio could not start a null sink")
+        with subprocess.Popen(command, env=session.env, stdin=subprocess.DEVNULL) as process:
+            try:
+                return process.wait()
+            except BaseException:
+                process.kill()
+                raise
+    except Skip as reason:
+        return skipped(str(reason))
+    finally:
+        if session:
+            session.close()
+
+
 def main(argv):
-    if len(argv) == 4 and argv[1] == "prefix":
+    usage = "usage: winenv.py prefix WINE DIR | run WINE WORK PREFIX [--sound] -- COMMAND..."
+    if len(argv) >= 2 and argv[1] in ("prefix", "run"):
         try:
-            wine = wine_loader(argv[2])
+            wine = wine_loader(argv[2]) if len(argv) > 2 else None
         except Skip as reason:
-            print(f"skipped: {reason}")
-            return SKIP
-        make_prefix(wine, argv[3])
-        print(f"prefix ready: {argv[3]}")
-        return 0
-    print("usage: winenv.py prefix WINE DIR", file=sys.stderr)
+            return skipped(str(reason))
+        if argv[1] == "prefix" and len(argv) == 4:
+            make_prefix(wine, argv[3])
+            print(f"prefix ready: {argv[3]}")
+            return 0
+        if argv[1] == "run" and "--" in argv and argv.index("--") >= 5:
+            split = argv.index("--")
+            options = argv[5:split]
+            if set(options) - {"--sound"} or split + 1 == len(argv):
+                print(usage, file=sys.stderr)
+                return 2
+            return run_command(wine, os.path.abspath(argv[3]), os.path.abspath(argv[4]), argv[split + 1:],
+                               sound="--sound" in options)
+    print(usage, file=sys.stderr)
     return 2
 
 
