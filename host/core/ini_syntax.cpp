@@ -49,7 +49,10 @@ std::vector<Line> split_lines(std::string_view file) {
     while (begin < file.size()) {
         const std::size_t lf = file.find('\n', begin);
         if (lf == std::string_view::npos) {
-            lines.push_back({begin, file.size(), file.size()});
+            // A lone CR at the very end is the start of a line end: it reads the same once a
+            // line is added after it and the CR becomes part of a CRLF.
+            const bool cr = file.back() == '\r';
+            lines.push_back({begin, file.size() - (cr ? 1 : 0), file.size()});
             break;
         }
         const std::size_t content_end = (lf > begin && file[lf - 1] == '\r') ? lf - 1 : lf;
@@ -57,6 +60,13 @@ std::vector<Line> split_lines(std::string_view file) {
         begin = lf + 1;
     }
     return lines;
+}
+
+// What a line needs so that another can follow it: nothing when it ends in LF, the LF of a CR
+// the file ends with, or a whole line end when the last line has none.
+std::string_view line_end_completion(std::string_view file, const Line& line, std::string_view eol) {
+    if (line.end == line.content_end) return eol;
+    return file[line.end - 1] == '\r' ? std::string_view("\n") : std::string_view();
 }
 
 enum class Kind { other, section, item };
@@ -231,14 +241,14 @@ std::optional<std::string> ini_with_value(std::string_view file, std::string_vie
         }
         const Line& line = lines[last];
         out.append(file.substr(0, line.end));
-        if (line.end == line.content_end) out.append(eol);  // the last line had no end
+        out.append(line_end_completion(file, line, eol));
         out.append(item);
         out.append(eol);
         out.append(file.substr(line.end));
         return out;
     }
     out.append(file);
-    if (!file.empty() && file.back() != '\n') out.append(eol);
+    if (!lines.empty()) out.append(line_end_completion(file, lines.back(), eol));
     out += '[';
     out.append(section);
     out += ']';
