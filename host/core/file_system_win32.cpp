@@ -95,6 +95,9 @@ FileRead WindowsFileSystem::read_file(const std::string& path) {
 bool WindowsFileSystem::replace_file(const std::string& path, std::string_view bytes) {
     const std::wstring name = wide_from_gbk(path);
     if (name.empty()) return false;
+    // A file the user marked read-only is theirs to keep (the move over it would fail anyway).
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
     const std::wstring temp = temporary_name(name);
     {
         Handle file{
