@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "image/byte_writer.h"
+#include "image/form.h"
 #include "image/form_reader.h"
 #include "image/relocation.h"
 #include "image/unit_id.h"
@@ -132,10 +135,32 @@ class Verifier {
             if (!seg.relocations.empty() && &seg != image_.find(cf::code_name)) {
                 problem(where + ": only the code segment has relocation entries");
             }
+            check_flags(seg, where);
         }
         for (const char* name : {cf::const_name, cf::form_name, cf::code_name, cf::var_name}) {
             if (image_.find(name) == nullptr) problem(std::string("segment '") + name + "': missing");
         }
+    }
+
+    // The flags say again what the header and the chain already say: whether data is stored,
+    // whether the segment is the code.
+    void check_flags(const Segment& seg, const std::string& where) {
+        constexpr std::uint32_t known =
+            cf::flag_present | cf::flag_writable | cf::flag_code | cf::flag_zero_fill;
+        if ((seg.flags & ~known) != 0)
+            problem(where + ".flags: " + hex(seg.flags) + " has bits no segment uses (" +
+                    hex(seg.flags & ~known) + ")");
+        const bool zero_fill = (seg.flags & cf::flag_zero_fill) != 0;
+        if (zero_fill && seg.data)
+            problem(where + ".flags: " + hex(seg.flags) + " says nothing is stored, but the segment stores " +
+                    hex(seg.stored_size()) + " bytes");
+        if (!zero_fill && !seg.data)
+            problem(where + ".flags: " + hex(seg.flags) + " lacks 0x10, but the segment stores nothing");
+        const bool is_code = &seg == image_.find(cf::code_name);
+        if (is_code && (seg.flags & cf::flag_code) == 0)
+            problem(where + ".flags: " + hex(seg.flags) + " lacks 0x04 on the code segment");
+        if (!is_code && (seg.flags & cf::flag_code) != 0)
+            problem(where + ".flags: " + hex(seg.flags) + " marks machine code outside the code segment");
     }
 
     void check_code_relocations() {
@@ -195,6 +220,10 @@ class Verifier {
             return;
         }
         reloc1_ = std::move(*lists);
+        if (seg->memory_size != seg->stored_size()) {
+            problem("segment '@reloc1'.memory_size: " + hex(seg->memory_size) +
+                    " is not the size of its lists (" + hex(seg->stored_size()) + ")");
+        }
         for (std::size_t l = 0; l < reloc1_list_count; ++l) {
             const auto& list = reloc1_.lists[l];
             for (std::size_t i = 0; i < list.size(); ++i) {
@@ -255,6 +284,11 @@ class Verifier {
                 }
             }
         }
+        check_identifiers(*form);
+        for (const auto& window : form->windows) {
+            check_parents(window);
+            check_menu_run(window);
+        }
         if (image_.header.id_counter < highest) {
             problem("header.id_counter: " + hex(image_.header.id_counter) +
                     " is below the highest identifier's " + hex(highest));
@@ -262,6 +296,97 @@ class Verifier {
         for (const auto& [id, where] : unit_refs_) {
             if (!defined.count(id))
                 problem(where + ": identifier " + hex(id) + " is not defined in the form");
+        }
+    }
+
+    // Identifiers are unique in the image, and so are their serial numbers, whatever the kind;
+    // each identifier's kind agrees with the record's type.
+    void check_identifiers(const FormData& form) {
+        std::map<std::uint32_t, std::string> ids;
+        std::map<std::uint16_t, std::uint32_t> serials;
+        auto note = [&](std::uint32_t id, const std::string& where) {
+            auto [at, fresh] = ids.emplace(id, where);
+            if (!fresh) {
+                problem(where + ": identifier " + hex(id) + " is also " + at->second);
+                return;
+            }
+            auto [s, new_serial] = serials.emplace(unit_id_serial(id), id);
+            if (!new_serial)
+                problem(where + ": serial number " + hex(unit_id_serial(id)) + " of " + hex(id) +
+                        " is also that of " + hex(s->second));
+        };
+        std::set<std::uint32_t> classes;
+        for (const auto& window : form.windows) {
+            const std::string where = "form window " + hex(window.id);
+            note(window.id, where);
+            if (unit_id_kind(window.id) != UnitKind::window) problem(where + ": not a window identifier");
+            // Windows of one class may share its identifier.
+            if (classes.insert(window.class_id).second) note(window.class_id, where + " class");
+            for (std::size_t i = 0; i < window.units.size(); ++i) {
+                const FormUnit& unit = window.units[i];
+                const std::string uwhere = where + " unit " + hex(unit.id);
+                note(unit.id, uwhere);
+                const UnitKind want = i == 0                               ? UnitKind::self_unit
+                                      : unit.type() == UnitType::menu_item ? UnitKind::menu_item
+                                                                           : UnitKind::control;
+                if (unit_id_kind(unit.id) != want) {
+                    problem(uwhere + ": identifier kind " + hex(unit_id_kind_byte(unit.id)) +
+                            " does not agree with a " + std::string(unit_type_name(unit.type())) + " (" +
+                            hex(static_cast<std::uint8_t>(want)) + ")");
+                }
+            }
+        }
+    }
+
+    // A unit's parent is a group box of the same window that lists the unit among its children,
+    // and every child a group box lists names that group box as its parent.
+    void check_parents(const FormWindow& window) {
+        const std::string where = "form window " + hex(window.id);
+        for (const auto& unit : window.units) {
+            const UnitRecord* record = unit.unit();
+            if (record == nullptr) continue;
+            const std::string uwhere = where + " unit " + hex(unit.id);
+            if (record->parent != 0) {
+                const FormUnit* parent = window.find_unit(record->parent);
+                if (parent == nullptr) {
+                    problem(uwhere + ".parent: " + hex(record->parent) + " is not a unit of this window");
+                } else if (parent->type() != UnitType::group_box) {
+                    problem(uwhere + ".parent: " + hex(record->parent) + " is not a group box");
+                } else {
+                    const auto& kids = parent->unit()->children;
+                    if (std::find(kids.begin(), kids.end(), unit.id) == kids.end())
+                        problem(uwhere + ".parent: group box " + hex(record->parent) +
+                                " does not list it as a child");
+                }
+            }
+            if (!record->children.empty() && record->type != UnitType::group_box)
+                problem(uwhere + ".children: only a group box has children");
+            std::set<std::uint32_t> listed;
+            for (std::uint32_t child : record->children) {
+                if (!listed.insert(child).second) {
+                    problem(uwhere + ".children: " + hex(child) + " is listed twice");
+                    continue;
+                }
+                const FormUnit* c = window.find_unit(child);
+                if (c == nullptr || c->unit() == nullptr || c->unit()->parent != unit.id)
+                    problem(uwhere + ".children: " + hex(child) + " does not name it as its parent");
+            }
+        }
+    }
+
+    // The menu items stand in one unbroken run of the window's unit list.
+    void check_menu_run(const FormWindow& window) {
+        std::optional<std::size_t> first, last;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < window.units.size(); ++i) {
+            if (window.units[i].type() != UnitType::menu_item) continue;
+            if (!first) first = i;
+            last = i;
+            ++count;
+        }
+        if (first && *last - *first + 1 != count) {
+            problem("form window " + hex(window.id) + " unit " + hex(window.units[*last].id) +
+                    ": the menu items are not one unbroken run of the unit list");
         }
     }
 

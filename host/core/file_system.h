@@ -22,10 +22,17 @@ class FileSystem {
     // Makes `path` hold exactly `bytes`, all or nothing: a temporary file in the same folder is
     // written and flushed to disk, then renamed over the old file in one step. False when any
     // step fails; the old file is then untouched and no temporary file is left behind.
+    // A file marked read-only is not replaced.
     virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
     // Returns when every replacement handed over so far has been made (a file system that writes
     // in the background; the program's end waits here).
     virtual void flush() {}
+    // True when replace_file only hands the bytes over and the outcome is known later.
+    virtual bool writes_in_background() const { return false; }
+    // Removes what a replace of `path` left behind when its process was killed mid-way: temporary
+    // files of our own name pattern (temporary_file_name.h) whose process no longer runs. A file
+    // that a running process may still be writing is never touched.
+    virtual void remove_stale_temporaries(const std::string& path) = 0;
 };
 
 }  // namespace tockly::host

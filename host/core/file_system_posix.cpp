@@ -1,12 +1,16 @@
 #include "host/core/file_system_posix.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+
+#include "host/core/temporary_file_name.h"
 
 namespace tockly::host {
 
@@ -46,6 +50,16 @@ std::string folder_of(const std::string& path) {
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::string name_of(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool process_running(std::uint32_t pid) {
+    if (pid == 0 || pid > 0x7FFFFFFF) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
 }  // namespace
 
 FileRead PosixFileSystem::read_file(const std::string& path) {
@@ -78,15 +92,17 @@ FileRead PosixFileSystem::read_file(const std::string& path) {
 }
 
 bool PosixFileSystem::replace_file(const std::string& path, std::string_view bytes) {
-    static std::atomic<unsigned> serial{0};
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u", static_cast<long>(::getpid()), serial++);
-    const std::string temp = path + suffix;
+    static std::atomic<std::uint32_t> serial{0};
+    const std::string temp =
+        temporary_file_name<char>(path, static_cast<std::uint32_t>(::getpid()), serial++);
 
-    // A replaced file keeps its permissions.
+    // A replaced file keeps its permissions; one marked read-only is the user's to keep.
     mode_t mode = 0666;
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    if (::stat(path.c_str(), &old) == 0) {
+        if ((old.st_mode & S_IWUSR) == 0) return false;
+        mode = old.st_mode & 07777;
+    }
 
     Descriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
     if (fd.get() < 0) return false;
@@ -99,6 +115,20 @@ bool PosixFileSystem::replace_file(const std::string& path, std::string_view byt
     Descriptor folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
     return true;
+}
+
+void PosixFileSystem::remove_stale_temporaries(const std::string& path) {
+    const std::string folder = folder_of(path);
+    const std::string name = name_of(path);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const auto own = static_cast<std::uint32_t>(::getpid());
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto owner = temporary_file_owner<char>(entry->d_name, name);
+        if (!owner || *owner == own || process_running(*owner)) continue;
+        ::unlink((folder + "/" + entry->d_name).c_str());
+    }
+    ::closedir(dir);
 }
 
 }  // namespace tockly::host

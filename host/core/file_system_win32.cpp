@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "host/core/temporary_file_name.h"
 #include "host/core/wide_text_win32.h"
 
 namespace tockly::host {
@@ -37,8 +38,17 @@ bool write_all(HANDLE file, std::string_view bytes) {
 }
 
 std::wstring temporary_name(const std::wstring& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    static std::atomic<std::uint32_t> counter{0};
+    return temporary_file_name<wchar_t>(path, GetCurrentProcessId(), counter++);
+}
+
+// Whether process `pid` still runs (or cannot be asked, which counts as running).
+bool process_running(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
 }
 
 }  // namespace
@@ -85,6 +95,9 @@ FileRead WindowsFileSystem::read_file(const std::string& path) {
 bool WindowsFileSystem::replace_file(const std::string& path, std::string_view bytes) {
     const std::wstring name = wide_from_gbk(path);
     if (name.empty()) return false;
+    // A file the user marked read-only is theirs to keep (the move over it would fail anyway).
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
     const std::wstring temp = temporary_name(name);
     {
         Handle file{
@@ -101,6 +114,25 @@ bool WindowsFileSystem::replace_file(const std::string& path, std::string_view b
         return false;
     }
     return true;
+}
+
+void WindowsFileSystem::remove_stale_temporaries(const std::string& path) {
+    const std::wstring name = wide_from_gbk(path);
+    if (name.empty()) return;
+    const std::size_t slash = name.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : name.substr(0, slash + 1);
+    const std::wstring file = slash == std::wstring::npos ? name : name.substr(slash + 1);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((name + L".tmp-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const auto owner = temporary_file_owner<wchar_t>(found.cFileName, file);
+        if (!owner || *owner == GetCurrentProcessId() || process_running(*owner)) continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        // A file still open for writing refuses to be deleted (it is opened without sharing).
+        DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 }  // namespace tockly::host

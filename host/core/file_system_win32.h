@@ -11,6 +11,7 @@ class WindowsFileSystem final : public FileSystem {
   public:
     FileRead read_file(const std::string& path) override;
     bool replace_file(const std::string& path, std::string_view bytes) override;
+    void remove_stale_temporaries(const std::string& path) override;
 };
 
 }  // namespace tockly::host

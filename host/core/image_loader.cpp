@@ -7,6 +7,7 @@
 #include "image/container_format.h"
 #include "image/form_reader.h"
 #include "image/handler_stub.h"
+#include "image/image_verify.h"
 
 namespace tockly::host {
 
@@ -183,6 +184,14 @@ image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
     out.image = std::move(read.value().image);
     auto layout = image::compute_layout(out.image);
     if (!layout) return layout.error();
+    // Whatever `verify` finds wrong the host refuses too: an image that contradicts itself is
+    // never run on a guess.
+    const std::vector<std::string> problems = image::verify_image(out.image);
+    if (!problems.empty()) {
+        std::string reason = problems.front();
+        if (problems.size() > 1) reason += " (and " + std::to_string(problems.size() - 1) + " more problems)";
+        return make_error("image", 0, reason);
+    }
 
     auto segment = [&](const char* name, bool with_data) -> image::Result<std::size_t> {
         for (std::size_t i = 0; i < out.image.segments.size(); ++i) {

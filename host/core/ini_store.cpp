@@ -4,9 +4,17 @@
 
 namespace tockly::host {
 
+FileRead IniStore::read_file(const std::string& path) {
+    if (touched_.insert(path).second) files_.remove_stale_temporaries(path);
+    return files_.read_file(path);
+}
+
 std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
                                           std::string_view key) {
-    const FileRead file = files_.read_file(path);
+    const FileRead file = read_file(path);
+    if (file.status == FileRead::Status::failed ||
+        (file.status == FileRead::Status::ok && ini_is_utf16(file.bytes)))
+        unreadable_.insert(path);
     if (file.status != FileRead::Status::ok) return std::nullopt;
     return ini_find_value(file.bytes, section, key);
 }
@@ -18,8 +26,8 @@ std::string IniStore::read(const std::string& path, std::string_view section, st
 bool IniStore::write(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) {
     if (!ini_can_store(section, key, value)) return false;
-    const FileRead file = files_.read_file(path);
-    if (file.status == FileRead::Status::failed) return false;
+    const FileRead file = read_file(path);
+    if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
     const bool exists = file.status == FileRead::Status::ok;
     std::optional<std::string> updated =
         ini_with_value(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);

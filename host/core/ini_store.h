@@ -1,11 +1,14 @@
 // INI items in files, read and written one at a time (data.ini is kept this way). Bytes are
 // stored exactly as given (GBK stays GBK); every value written reads back exactly, whatever its
 // length. A write rewrites only the one line it concerns and replaces the whole file atomically,
-// so a failed write leaves the old file as it was.
+// so a failed write leaves the old file as it was. A file that a read could not take in whole is
+// never rewritten afterwards: what the program holds would then be less than the file held.
+// The first touch of a file removes what an earlier, killed process's replace left beside it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -20,23 +23,29 @@ class IniStore {
     explicit IniStore(FileSystem& files) : files_(files) {}
 
     // The value; the empty text when the file, the section or the key is missing or the file
-    // cannot be read.
+    // cannot be read (which also bars every later write of the file).
     std::string read(const std::string& path, std::string_view section, std::string_view key);
     // The value, or nothing when the item is missing or the file cannot be read.
     std::optional<std::string> find(const std::string& path, std::string_view section, std::string_view key);
 
     // Stores the value, creating the file when absent. False, with the file untouched, when the
     // item cannot be written so that it reads back exactly (a CR or LF in the value, a key with
-    // '=', see ini_can_store), when an existing file cannot be read (writing would lose its
-    // other items), or when replacing the file fails.
+    // '=', see ini_can_store), when an existing file cannot be read now or could not be read
+    // earlier, or is not in the INI syntax (UTF-16: writing would lose its other items), or when
+    // replacing the file fails (read-only, locked, disk full, folder gone).
     bool write(const std::string& path, std::string_view section, std::string_view key,
                std::string_view value);
 
     // Waits for the files written so far (see FileSystem::flush).
     void flush() { files_.flush(); }
+    bool writes_in_background() const { return files_.writes_in_background(); }
 
   private:
+    FileRead read_file(const std::string& path);
+
     FileSystem& files_;
+    std::set<std::string> touched_;     // stale temporary files already removed
+    std::set<std::string> unreadable_;  // a read could not take these in whole
 };
 
 // The INI commands: read item (file, section, key, default) and write item (file, section, key,

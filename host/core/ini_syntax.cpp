@@ -47,7 +47,10 @@ std::vector<Line> split_lines(std::string_view file) {
     while (begin < file.size()) {
         const std::size_t lf = file.find('\n', begin);
         if (lf == std::string_view::npos) {
-            lines.push_back({begin, file.size(), file.size()});
+            // A lone CR at the very end is the start of a line end: it reads the same once a
+            // line is added after it and the CR becomes part of a CRLF.
+            const bool cr = file.back() == '\r';
+            lines.push_back({begin, file.size() - (cr ? 1 : 0), file.size()});
             break;
         }
         const std::size_t content_end = (lf > begin && file[lf - 1] == '\r') ? lf - 1 : lf;
@@ -55,6 +58,13 @@ std::vector<Line> split_lines(std::string_view file) {
         begin = lf + 1;
     }
     return lines;
+}
+
+// What a line needs so that another can follow it: nothing when it ends in LF, the LF of a CR
+// the file ends with, or a whole line end when the last line has none.
+std::string_view line_end_completion(std::string_view file, const Line& line, std::string_view eol) {
+    if (line.end == line.content_end) return eol;
+    return file[line.end - 1] == '\r' ? std::string_view("\n") : std::string_view();
 }
 
 enum class Kind { other, section, item };
@@ -137,10 +147,23 @@ bool has_any(std::string_view s, std::string_view bytes) {
     return false;
 }
 
+// Whether the last byte is the lead byte of a double-byte character that the text cuts off (in a
+// section header it would swallow the closing ']').
+bool ends_in_lead_byte(std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (image::is_gbk_lead_byte(static_cast<unsigned char>(s[i])) && ++i == s.size()) return true;
+    }
+    return false;
+}
+
 bool blank_at_ends(std::string_view s) {
     return !s.empty() && (is_blank(s.front()) || is_blank(s.back()));
 }
 }  // namespace
+
+bool ini_is_utf16(std::string_view file) {
+    return file.starts_with("\xFF\xFE") || file.starts_with("\xFE\xFF");
+}
 
 bool ini_names_equal(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -158,6 +181,7 @@ bool ini_names_equal(std::string_view a, std::string_view b) {
 
 std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
                                           std::string_view key) {
+    if (ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
     if (!where.item_found) return std::nullopt;
@@ -169,7 +193,9 @@ bool ini_can_store(std::string_view section, std::string_view key, std::string_v
     constexpr std::string_view kLineBreaking = "\r\n\0"sv;
     if (has_any(section, kLineBreaking) || has_any(key, kLineBreaking) || has_any(value, kLineBreaking))
         return false;
-    if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section)) return false;
+    if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section) ||
+        ends_in_lead_byte(section))
+        return false;
     if (key.empty() || key.find('=') != std::string_view::npos || blank_at_ends(key)) return false;
     if (key.front() == '[' || key.front() == ';') return false;
     return true;
@@ -188,7 +214,7 @@ std::string ini_encode_value(std::string_view value) {
 
 std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
                                           std::string_view key, std::string_view value) {
-    if (!ini_can_store(section, key, value)) return std::nullopt;
+    if (!ini_can_store(section, key, value) || ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
 
@@ -220,14 +246,14 @@ std::optional<std::string> ini_with_value(std::string_view file, std::string_vie
         }
         const Line& line = lines[last];
         out.append(file.substr(0, line.end));
-        if (line.end == line.content_end) out.append(eol);  // the last line had no end
+        out.append(line_end_completion(file, line, eol));
         out.append(item);
         out.append(eol);
         out.append(file.substr(line.end));
         return out;
     }
     out.append(file);
-    if (!file.empty() && file.back() != '\n') out.append(eol);
+    if (!lines.empty()) out.append(line_end_completion(file, lines.back(), eol));
     out += '[';
     out.append(section);
     out += ']';

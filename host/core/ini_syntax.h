@@ -14,16 +14,23 @@
 
 namespace tockly::host {
 
+// Whether the file starts with a UTF-16 byte order mark. Such a file is not in this syntax (its
+// lines are not GBK bytes): nothing is found in it, and nothing is written into it, so that GBK
+// lines are never mixed into it.
+bool ini_is_utf16(std::string_view file);
+
 // Names compared as the INI syntax does: ASCII letters in either case, GBK characters exactly.
 bool ini_names_equal(std::string_view a, std::string_view b);
 
-// The value of the first item `key` in the first section `section`; nothing when absent.
+// The value of the first item `key` in the first section `section`; nothing when absent (or the
+// file is UTF-16).
 std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
                                           std::string_view key);
 
 // Whether section, key and value can be written so that they read back exactly: no CR, LF or
 // NUL anywhere; a non-empty key without '=', blanks at its ends, or a leading '[' or ';'; a
-// section name without ']' or blanks at its ends.
+// section name without ']', blanks at its ends or a lead byte at its end (which would swallow
+// the closing ']').
 bool ini_can_store(std::string_view section, std::string_view key, std::string_view value);
 
 // The value as it stands on its line: quoted when blanks at its ends or surrounding quotes
@@ -32,7 +39,7 @@ std::string ini_encode_value(std::string_view value);
 
 // The file's bytes with the item set: the item's line rewritten in place, or a new line at the
 // end of the section, or the section with the item appended at the end of the file. Every
-// other byte stays as it was. Nothing when !ini_can_store(...).
+// other byte stays as it was. Nothing when !ini_can_store(...) or the file is UTF-16.
 std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
                                           std::string_view key, std::string_view value);
 

@@ -536,8 +536,19 @@ std::uint64_t Runtime::call_library(std::uint32_t library, std::uint32_t command
 
 std::uint64_t Runtime::call_core(std::uint32_t command, std::span<const ArgRecord> args) {
     CoreServices services{memory_, tick_clock_, ini_};
-    if (auto r = call_service_command(services, command, args)) return *r;
+    if (auto r = call_service_command(services, command, args)) {
+        // A write that a writer thread makes later is told when it is made (save_finished);
+        // one refused at once is told now.
+        if (command == command::ini_write && arg_fits(args, 0, type_word::text) &&
+            (*r == 0 || !ini_.writes_in_background()))
+            save_finished(arg_text(args, 0), *r != 0);
+        return *r;
+    }
     return unit_command(command, args);
+}
+
+void Runtime::save_finished(std::string_view path, bool stored) {
+    if (auto message = save_notice_.after_write(path, stored)) ws_.message_box(*message, 0);
 }
 
 }  // namespace tockly::host

@@ -17,6 +17,7 @@
 #include "host/core/date_time.h"
 #include "host/core/ini_store.h"
 #include "host/core/second_ticks.h"
+#include "host/core/save_failure_notice.h"
 #include "host/core/text_memory.h"
 #include "host/core/unit_design.h"
 #include "host/core/unit_state.h"
@@ -97,6 +98,10 @@ class Runtime final : public Host {
     // (each tick handled as it comes, none caught up or dropped) exists to measure the difference.
     enum class SecondTicks { each_second_once, every_arrival };
     void set_second_ticks(SecondTicks how) { second_ticks_ = how; }
+    // The outcome of a write of an INI item (a save of the table or the ringtone): a save that
+    // failed is told to the user once, until one succeeds again. A host that writes elsewhere
+    // than in call_core (a writer thread) hands each outcome back here, on the event thread.
+    void save_finished(std::string_view path, bool stored);
 
     // --- What is open -----------------------------------------------------------------------
     // Open windows in the order they were opened.
@@ -145,6 +150,7 @@ class Runtime final : public Host {
     TickClock tick_clock_;  // the handlers' clock
     TextAllocator& memory_;
     IniStore& ini_;
+    SaveFailureNotice save_notice_;
 
     std::vector<std::unique_ptr<WindowInstance>> open_;
     std::vector<std::unique_ptr<WindowInstance>> graveyard_;  // destroyed while a handler may hold them

@@ -16,6 +16,9 @@ class HeadlessFiles final : public FileSystem {
     bool replace_file(const std::string& path, std::string_view bytes) override {
         return inner_.replace_file(windows_.local_path(path), bytes);
     }
+    void remove_stale_temporaries(const std::string& path) override {
+        inner_.remove_stale_temporaries(windows_.local_path(path));
+    }
 
   private:
     FileSystem& inner_;

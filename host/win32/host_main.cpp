@@ -97,7 +97,10 @@ void run_image(const void* image, const ApplicationModule& app) {
     if (app.ringtone_fallback != nullptr)
         windows.set_ringtone_fallback(app.ringtone_fallback(program->loaded.const_pool()));
     WindowsFileSystem disk;
-    WriteBehindFiles files(disk);  // saves never hold up the window thread
+    // Saves never hold up the window thread; their outcome comes back to it.
+    WriteBehindFiles files(disk, [&windows](const std::string& path, bool stored) {
+        windows.report_save(path, stored);
+    });
     IniStore ini(files);
     HeapAllocator memory;
     TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);

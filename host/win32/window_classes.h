@@ -18,6 +18,9 @@ inline constexpr UINT kTrayMessage = WM_APP + 1;
 inline constexpr UINT kMenuChosenMessage = WM_APP + 2;
 // From the sound thread: what became of a sound request (see SoundReport).
 inline constexpr UINT kSoundMessage = WM_APP + 3;
+// From the writer thread: a save was made (wparam 1) or failed (0); lparam owns the path
+// (a std::string made with new).
+inline constexpr UINT kSaveOutcomeMessage = WM_APP + 4;
 inline constexpr UINT kTrayIconId = 1;
 // The icon group the launcher carries.
 inline constexpr int kProgramIconId = 129;

@@ -1,6 +1,8 @@
 // Messages of Tockly's windows and of the host's hidden window: what the user does comes back to
 // the core through its input entry points; nothing else changes the unit state.
 #include <exception>
+#include <memory>
+#include <string>
 
 #include "host/core/arg_access.h"
 #include "host/core/runtime.h"
@@ -205,6 +207,11 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
         sound_message(wparam, lparam);
         return 0;
     }
+    if (message == kSaveOutcomeMessage) {
+        std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lparam));
+        if (runtime_ != nullptr && path) runtime_->save_finished(*path, wparam != 0);
+        return 0;
+    }
     if (message == kMenuChosenMessage) {
         // Delivered after the handler that popped the menu has ended.
         if (runtime_ != nullptr && !chosen_menu_item_.empty()) {
@@ -221,6 +228,13 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
         return 0;
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void Win32WindowSystem::report_save(const std::string& path, bool stored) {
+    auto owned = std::make_unique<std::string>(path);
+    if (host_window_ != nullptr &&
+        PostMessageW(host_window_, kSaveOutcomeMessage, stored ? 1 : 0, reinterpret_cast<LPARAM>(owned.get())))
+        owned.release();  // the window thread owns it now
 }
 
 // --- Living with Windows: another start, the session's end, the clock set, waking up ------------

@@ -34,6 +34,9 @@ class Win32WindowSystem final : public WindowSystem {
     Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
     void attach(Runtime& runtime) { runtime_ = &runtime; }
+    // From any thread: hands the outcome of a save made in the background to the window thread,
+    // which tells the program (and through it the user, when saving fails).
+    void report_save(const std::string& path, bool stored);
     // The WAV played, repeated, when a ringtone the MP3 command accepted cannot be played after all.
     void set_ringtone_fallback(std::vector<std::uint8_t> wav);
     // Scales a length of the form's 96-DPI design to the display.

@@ -17,7 +17,8 @@ class Locked {
 };
 }  // namespace
 
-WriteBehindFiles::WriteBehindFiles(FileSystem& inner) : inner_(inner) {
+WriteBehindFiles::WriteBehindFiles(FileSystem& inner, Written written)
+    : inner_(inner), written_(std::move(written)) {
     InitializeCriticalSection(&lock_);
     InitializeConditionVariable(&work_);
     InitializeConditionVariable(&idle_);
@@ -93,7 +94,8 @@ void WriteBehindFiles::write_all() {
         busy_ = true;
         LeaveCriticalSection(&lock_);
         // A failed replacement leaves the old file whole; the next save tries again.
-        inner_.replace_file(writing_.path, writing_.bytes);
+        const bool stored = inner_.replace_file(writing_.path, writing_.bytes);
+        if (written_) written_(writing_.path, stored);
         EnterCriticalSection(&lock_);
         busy_ = false;
         writing_ = Replacement{};

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "host/core/file_system.h"
@@ -16,7 +17,9 @@ namespace tockly::host::win32 {
 
 class WriteBehindFiles final : public FileSystem {
   public:
-    explicit WriteBehindFiles(FileSystem& inner);
+    // `written` hears, on the writer thread, of each replacement made (true) or failed (false).
+    using Written = std::function<void(const std::string& path, bool stored)>;
+    explicit WriteBehindFiles(FileSystem& inner, Written written = nullptr);
     ~WriteBehindFiles() override;  // waits for the writer
     WriteBehindFiles(const WriteBehindFiles&) = delete;
     WriteBehindFiles& operator=(const WriteBehindFiles&) = delete;
@@ -25,6 +28,8 @@ class WriteBehindFiles final : public FileSystem {
     // False only when the writer thread could not be started and writing in place failed.
     bool replace_file(const std::string& path, std::string_view bytes) override;
     void flush() override;
+    bool writes_in_background() const override { return thread_ != nullptr; }
+    void remove_stale_temporaries(const std::string& path) override { inner_.remove_stale_temporaries(path); }
 
   private:
     struct Replacement {
@@ -37,6 +42,7 @@ class WriteBehindFiles final : public FileSystem {
     const Replacement* newest_for(const std::string& path) const;
 
     FileSystem& inner_;
+    Written written_;
     CRITICAL_SECTION lock_;
     CONDITION_VARIABLE work_;  // something to write, or the end
     CONDITION_VARIABLE idle_;  // nothing waiting and nothing being written

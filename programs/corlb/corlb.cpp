@@ -10,6 +10,22 @@
 
 namespace {
 
+// From here on, every DLL that this process loads by name (sound drivers, dialogs, visual styles,
+// what they pull in) comes from the system folder only: a DLL of the same name dropped beside
+// Tockly.exe or in the current folder is never loaded in its place. Tockly loads nothing of its own
+// by name after this, so its own folder is left out too (user folders would be searched before
+// the system folder). Older systems without the call keep their own search order.
+void restrict_dll_search() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return;
+    auto set_default = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set_default != nullptr) set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // The current folder also leaves the classic search of code that names its own paths.
+    SetDllDirectoryW(L"");
+}
+
 // The one request the launcher makes.
 constexpr int kEntryRequest = 1000;
 
@@ -30,6 +46,13 @@ void __stdcall run_application_image(const void* image) {
 }
 
 }  // namespace
+
+// Runs when the launcher loads corlb.xrt, before anything of the host: the earliest point at which
+// the search for later DLLs can be closed.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) restrict_dll_search();
+    return TRUE;
+}
 
 // With 1000 the entry that takes the application image; any other request is refused (null).
 extern "C" __declspec(dllexport) void* __stdcall GetNewSock(int request) {

@@ -106,7 +106,8 @@ TEST(ImageLoading, MismatchedBindingsAreRefusedNamingTheField) {
     };
     const Case cases[] = {
         {"an offset that holds no handler routine",
-         [&](image::FormData& f) { binding(f, kButton.id).handler = 1000; }, handler_count,
+         // The code's last byte: inside the code, too short for a routine.
+         [&](image::FormData& f) { binding(f, kButton.id).handler = 0xe0; }, handler_count,
          "does not hold a handler routine"},
         {"a mouse event bound to a handler without arguments",
          [&](image::FormData& f) { binding(f, kList.id).handler = button_clicked; }, handler_count,

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +33,7 @@ class MemoryFileSystem final : public FileSystem {
         files[path] = std::string(bytes);
         return true;
     }
+    void remove_stale_temporaries(const std::string&) override {}
     std::map<std::string, std::string> files;
     bool fail_reads = false;
     bool fail_replaces = false;
@@ -122,6 +125,29 @@ TEST(IniStore, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ(store.read(kPath, "表", "时表"), "A@");
 }
 
+TEST(IniStore, AFileThatCouldNotBeReadWholeIsNeverRewritten) {
+    // Read at start-up while locked: what the program holds is less than the file. A later
+    // save would lose the rest, even once the file can be read again.
+    MemoryFileSystem files;
+    files.files[kPath] = "[表]\r\n时表=A@B@\r\n";
+    IniStore store(files);
+    files.fail_reads = true;
+    EXPECT_EQ(store.read(kPath, "表", "时表"), "");
+    files.fail_reads = false;
+    EXPECT_FALSE(store.write(kPath, "表", "时表", "C@"));
+    EXPECT_FALSE(store.write(kPath, "表", "铃声", "x.mp3"));
+    EXPECT_EQ(files.replaces, 0);
+
+    // A UTF-16 file reads as nothing and is never mixed with GBK lines.
+    const std::string utf16("\xFF\xFE[\0a\0]\0\r\0\n\0", 12);
+    MemoryFileSystem other;
+    other.files[kPath] = utf16;
+    IniStore second(other);
+    EXPECT_EQ(second.read(kPath, "a", "b"), "");
+    EXPECT_FALSE(second.write(kPath, "表", "时表", "C@"));
+    EXPECT_EQ(other.files[kPath], utf16);
+}
+
 TEST(IniStore, CommandsByNumber) {
     MemoryFileSystem files;
     IniStore store(files);
@@ -205,6 +231,40 @@ TEST_F(PosixIniStore, FailuresReportFalseAndKeepTheOldFile) {
         EXPECT_EQ(store.read(path, "表", "时表"), "A@");
     }
     EXPECT_EQ(entries(), std::vector<std::string>{"data.ini"});
+
+    // A file the user marked read-only is left as it is.
+    ::chmod(path.c_str(), 0444);
+    EXPECT_FALSE(store.write(path, "表", "时表", "C@"));
+    EXPECT_EQ(store.read(path, "表", "时表"), "A@");
+    EXPECT_EQ(entries(), std::vector<std::string>{"data.ini"});
+}
+
+TEST_F(PosixIniStore, TheFirstTouchRemovesOnlyStaleTemporaryFilesOfOurs) {
+    auto touch = [&](const std::string& name) { std::ofstream(folder / name) << "partial"; };
+    // A process id that cannot be running (above the kernel's limit), one that is (ours, and
+    // our parent), and names that only look like ours.
+    const std::string dead = "data.ini.tmp-2147483647-0";
+    const std::string running = "data.ini.tmp-" + std::to_string(::getppid()) + "-3";
+    const std::vector<std::string> kept = {running,
+                                           "data.ini.tmp-2147483647-x",
+                                           "data.ini.tmp-2147483647",
+                                           "other.ini.tmp-2147483647-0",
+                                           "data.ini.tmp-02147483647-0",
+                                           "data.ini.bak"};
+    touch(dead);
+    for (const auto& name : kept) touch(name);
+    PosixFileSystem files;
+    IniStore store(files);
+    EXPECT_EQ(store.read(path, "表", "时表"), "");
+    auto now = entries();
+    std::sort(now.begin(), now.end());
+    auto want = kept;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(now, want);
+    // Only the first touch looks: a temporary file that appears later is left to the next start.
+    touch(dead);
+    ASSERT_TRUE(store.write(path, "表", "时表", "A@"));
+    EXPECT_TRUE(std::filesystem::exists(folder / dead));
 }
 
 }  // namespace

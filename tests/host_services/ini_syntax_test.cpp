@@ -51,6 +51,23 @@ TEST(IniSyntax, ReadsLfFilesNoFinalLineEndNulBytesAndAByteOrderMark) {
     EXPECT_EQ(ini_find_value("\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k"), "v");
     EXPECT_EQ(ini_find_value(std::string("[s]\nk=a\0b\n", 10), "s", "k"), std::string("a\0b", 3));
     EXPECT_EQ(ini_find_value("", "s", "k"), std::nullopt);
+    // A CR that ends the file reads as a line end, as it does once a line follows it.
+    struct Case {
+        const char* file;
+        const char* section;
+    };
+    for (const Case& c : {Case{"[s]\r", "s"}, Case{"[s]\r\nk=v\r", "s"}, Case{"\n  =(\r\n[\r", ""}}) {
+        SCOPED_TRACE(c.file);
+        const auto written = ini_with_value(c.file, c.section, "n", "1");
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->substr(0, std::string_view(c.file).size()), c.file);
+        EXPECT_EQ(ini_find_value(*written, c.section, "n"), "1");
+        EXPECT_EQ(ini_find_value(*written, c.section, "k"), ini_find_value(c.file, c.section, "k"));
+    }
+    // A UTF-16 file is not in this syntax: nothing is found in it or written into it.
+    const std::string utf16("\xFF\xFE[\0s\0]\0\n\0k\0=\0v\0", 14);
+    EXPECT_EQ(ini_find_value(utf16, "s", "k"), std::nullopt);
+    EXPECT_FALSE(ini_with_value(utf16, "s", "k", "v"));
 }
 
 TEST(IniSyntax, DoubleByteNamesMatchExactlyWhileAsciiIgnoresCase) {
@@ -103,9 +120,20 @@ TEST(IniSyntax, RefusesItemsThatCouldNotReadBackExactly) {
         const char* value;
     };
     const Case cases[] = {
-        {"s", "k", "two\r\nlines"}, {"s", "k", "line\rend"}, {"s", "k", "line\nend"}, {"s", "", "v"},
-        {"s", "a=b", "v"},          {"s", " k", "v"},        {"s", "k ", "v"},        {"s", "[k", "v"},
-        {"s", ";k", "v"},           {"s]", "k", "v"},        {" s", "k", "v"},        {"s\n", "k", "v"},
+        {"s", "k", "two\r\nlines"},
+        {"s", "k", "line\rend"},
+        {"s", "k", "line\nend"},
+        {"s", "", "v"},
+        {"s", "a=b", "v"},
+        {"s", " k", "v"},
+        {"s", "k ", "v"},
+        {"s", "[k", "v"},
+        {"s", ";k", "v"},
+        {"s]", "k", "v"},
+        {" s", "k", "v"},
+        {"s\n", "k", "v"},
+        // A section name ending in a lead byte would swallow its closing bracket.
+        {"\xB1", "k", "v"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(ini_can_store(c.section, c.key, c.value)) << c.section << "|" << c.key << "|" << c.value;

@@ -19,6 +19,7 @@ class OneFile final : public FileSystem {
         bytes = b;
         return true;
     }
+    void remove_stale_temporaries(const std::string&) override {}
     std::string bytes;
 };
 

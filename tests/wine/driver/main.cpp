@@ -230,11 +230,16 @@ int run(const std::vector<std::string>& args) {
     if (command == "right-click") return right_click(window, args);
     if (command == "minimize") return PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
     if (command == "close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
-    if (command == "post" && args.size() == 5) {
-        return PostMessageW(window, static_cast<UINT>(to_number(args[2])),
-                            static_cast<WPARAM>(to_number(args[3])), static_cast<LPARAM>(to_number(args[4])))
-                   ? 0
-                   : 1;
+    if (command == "post" && (args.size() == 5 || args.size() == 6)) {
+        // An optional count posts the message that many times at once (a burst of clicks).
+        const long count = args.size() == 6 ? static_cast<long>(to_number(args[5])) : 1;
+        for (long i = 0; i < count; ++i) {
+            if (!PostMessageW(window, static_cast<UINT>(to_number(args[2])),
+                              static_cast<WPARAM>(to_number(args[3])),
+                              static_cast<LPARAM>(to_number(args[4]))))
+                return 1;
+        }
+        return 0;
     }
     return write_error("unknown command or wrong arguments: " + command), 2;
 }
