@@ -98,9 +98,8 @@ void run_image(const void* image, const ApplicationModule& app) {
         windows.set_ringtone_fallback(app.ringtone_fallback(program->loaded.const_pool()));
     WindowsFileSystem disk;
     // Saves never hold up the window thread; their outcome comes back to it.
-    WriteBehindFiles files(disk, [&windows](const std::string& path, bool stored) {
-        windows.report_save(path, stored);
-    });
+    WriteBehindFiles files(
+        disk, [&windows](const std::string& path, bool stored) { windows.report_save(path, stored); });
     IniStore ini(files);
     HeapAllocator memory;
     TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);

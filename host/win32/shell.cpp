@@ -14,6 +14,7 @@
 #include "host/core/wide_text_win32.h"
 #include "host/win32/dialog_filter.h"
 #include "host/win32/icon_file.h"
+#include "host/win32/module_path.h"
 #include "host/win32/second_timer.h"
 #include "host/win32/trace.h"
 #include "host/win32/visual_styles_resource.h"
@@ -40,20 +41,6 @@ bool names_cmd(std::string_view line) {
         if (c != "cmd"[i]) return false;
     }
     return line.size() == 3 || line[3] == ' ';
-}
-
-std::wstring module_file_name() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-    return {};
 }
 
 }  // namespace
@@ -307,7 +294,7 @@ void Win32WindowSystem::run_process(std::string_view command_line, bool wait, st
 }
 
 std::string Win32WindowSystem::program_directory() {
-    std::wstring path = module_file_name();
+    std::wstring path = module_path();
     const std::size_t slash = path.find_last_of(L"\\/");
     path.resize(slash == std::wstring::npos ? 0 : slash);
     if (auto gbk = gbk_from_wide(path)) return *gbk;

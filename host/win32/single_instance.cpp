@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/core/wide_text_win32.h"
+#include "host/win32/module_path.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
 
@@ -25,20 +26,6 @@ constexpr ULONGLONG kSearchMs = 15000;
 constexpr ULONGLONG kSearchStepMs = 200;
 // How long one copy may take to answer the request.
 constexpr UINT kAnswerMs = 5000;
-
-std::wstring module_path(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-    return {};
-}
 
 std::wstring folder_of(const std::wstring& file) {
     const std::size_t slash = file.find_last_of(L"\\/");

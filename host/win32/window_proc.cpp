@@ -232,8 +232,8 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
 
 void Win32WindowSystem::report_save(const std::string& path, bool stored) {
     auto owned = std::make_unique<std::string>(path);
-    if (host_window_ != nullptr &&
-        PostMessageW(host_window_, kSaveOutcomeMessage, stored ? 1 : 0, reinterpret_cast<LPARAM>(owned.get())))
+    if (host_window_ != nullptr && PostMessageW(host_window_, kSaveOutcomeMessage, stored ? 1 : 0,
+                                                reinterpret_cast<LPARAM>(owned.get())))
         owned.release();  // the window thread owns it now
 }
 

@@ -35,3 +35,12 @@ def power_at(samples, rate, frequency):
 def band_power(samples, rate, low, high, step=10):
     """The strongest single-frequency power between low and high Hz."""
     return max(power_at(samples, rate, f) for f in range(int(low), int(high) + 1, step))
+
+
+def beep_heard(path):
+    """Whether the recording holds the built-in beep (its energy near 1.2 kHz), and the figures."""
+    samples, rate = read_mono(path)
+    beep = band_power(samples, rate, 1150, 1250)
+    elsewhere = max(band_power(samples, rate, 600, 700), band_power(samples, rate, 1800, 1900))
+    return (beep > 20 * max(elsewhere, 1e-12) and rms(samples) > 0.01,
+            f"rms {rms(samples):.4f}, 1.2 kHz {beep:.2e}, elsewhere {elsewhere:.2e}")
