@@ -30,9 +30,7 @@ def run_script(body, wine, work, prefix, driver):
         wine = winenv.wine_loader(wine)
     except winenv.Skip as reason:
         return winenv.skipped(str(reason))
-    os.makedirs(work, exist_ok=True)
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
-        winenv.make_prefix(wine, prefix)
+    winenv.prepare_prefix(wine, work, prefix)
     checks = Checks()
     session = None
     try:

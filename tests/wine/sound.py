@@ -44,3 +44,9 @@ def beep_heard(path):
     elsewhere = max(band_power(samples, rate, 600, 700), band_power(samples, rate, 1800, 1900))
     return (beep > 20 * max(elsewhere, 1e-12) and rms(samples) > 0.01,
             f"rms {rms(samples):.4f}, 1.2 kHz {beep:.2e}, elsewhere {elsewhere:.2e}")
+
+
+def silent(path):
+    """Whether the recording is silent (rms below 0.005), and the figure."""
+    samples, _ = read_mono(path)
+    return rms(samples) < 0.005, f"rms {rms(samples):.4f}"

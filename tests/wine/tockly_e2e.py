@@ -79,15 +79,7 @@ class Tockly:
         return {child["id"]: child for child in self.session.children(hwnd or self.hwnd)}
 
     def trace(self):
-        lines = []
-        if os.path.exists(self.trace_path):
-            with open(self.trace_path, encoding="utf-8", errors="replace") as f:
-                for line in f:
-                    try:
-                        lines.append(json.loads(line))
-                    except ValueError:
-                        pass
-        return lines
+        return c.winenv.read_json_lines(self.trace_path)
 
     def commands(self, name, wait_seconds=0):
         """The trace's calls of command `name`, waiting up to wait_seconds for the first."""
@@ -398,12 +390,8 @@ def firing_run(session, checks, app_dir, artifacts, expectations, marker_dir, pr
         checks.check(len(tockly.commands("stop_sound", wait_seconds=10)) >= 1, "closing the popup stops the sound")
         time.sleep(1)
         after = os.path.join(artifacts, "after-reminder.wav")
-        recorder = session.record(after)
-        time.sleep(1.5)
-        recorder.send_signal(2)
-        recorder.wait(timeout=10)
-        samples, _ = sound.read_mono(after)
-        checks.check(sound.rms(samples) < 0.005, "silence after the popup closed", f"rms {sound.rms(samples):.4f}")
+        session.record_for(after, 1.5)
+        checks.check(*sound.silent(after), "silence after the popup closed")
 
     # The run-program entry starts the chosen program through cmd.
     marker = os.path.join(marker_dir, "marker.txt")

@@ -112,8 +112,7 @@ def second_start(session, checks, tockly, app_dir, artifacts):
                  "it brings the first Tockly's main window back, restored", str(back))
     checks.check(bool(wait_for(lambda: trace_kinds(tockly, "bring_back"), 30)),
                  "the first Tockly was asked to bring its window back")
-    with open(trace, encoding="utf-8") as f:
-        lines = [json.loads(line) for line in f if line.strip()]
+    lines = c.winenv.read_json_lines(trace)
     outcome = [line.get("outcome") for line in lines if line.get("kind") == "instance"]
     checks.equal(outcome, ["handed_over"], "the second start found the first and handed over")
     checks.check(not any(line.get("kind") in ("event", "command", "open") for line in lines),

@@ -41,18 +41,6 @@ def table_file(rows):
     return ("[表]\r\n时表=" + value + "\r\n").encode("gbk")
 
 
-def read_trace(path):
-    lines = []
-    if os.path.exists(path):
-        with open(path, encoding="utf-8", errors="replace") as f:
-            for line in f:
-                try:
-                    lines.append(json.loads(line))
-                except ValueError:
-                    pass
-    return lines
-
-
 def private_kb(pid):
     """Private memory of a process (clean and dirty), in KB; None when it cannot be read."""
     try:
@@ -154,9 +142,9 @@ def measure(session, dist, work, rows, delete_button_id):
         # every row of the list box across processes).
         session.driver("post", main["hwnd"], WM_COMMAND, delete_button_id, 1)
         wait_for(lambda: any(l.get("kind") == "command" and l.get("name") == "ini_write"
-                             for l in read_trace(trace_path)), 600)
+                             for l in winenv.read_json_lines(trace_path)), 600)
         time.sleep(3)  # ticks after the save
-    trace = read_trace(trace_path)
+    trace = winenv.read_json_lines(trace_path)
     stop(session, process)
 
     memory = next((l for l in trace if l.get("kind") == "memory"), None)
@@ -248,9 +236,7 @@ def main():
         wine = winenv.wine_loader(wine)
     except winenv.Skip as reason:
         return winenv.skipped(str(reason))
-    os.makedirs(work, exist_ok=True)
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
-        winenv.make_prefix(wine, prefix)
+    winenv.prepare_prefix(wine, work, prefix)
     session = None
     try:
         session = winenv.Session(wine, work, prefix, driver)

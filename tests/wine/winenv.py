@@ -110,6 +110,26 @@ def make_prefix(wine, prefix, env=None):
     wineserver(env, "-w")
 
 
+def prepare_prefix(wine, work, prefix):
+    """The work folder, and the prefix unless it is there already."""
+    os.makedirs(work, exist_ok=True)
+    if not os.path.isdir(os.path.join(prefix, "drive_c")):
+        make_prefix(wine, prefix)
+
+
+def read_json_lines(path):
+    """The JSON objects of a file written a line each (a trace), skipping a line cut short."""
+    lines = []
+    if os.path.exists(path):
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                try:
+                    lines.append(json.loads(line))
+                except ValueError:
+                    pass
+    return lines
+
+
 def wineserver(env, *args):
     try:
         subprocess.run(["wineserver", *args], env=env, timeout=60, **QUIET)
@@ -199,6 +219,13 @@ class Session:
         self._processes.append(process)
         return process
 
+    def record_for(self, path, seconds):
+        """Records what reaches the null sink for `seconds` into a WAV file."""
+        recorder = self.record(path)
+        time.sleep(seconds)
+        recorder.send_signal(signal.SIGINT)
+        recorder.wait(timeout=10)
+
     # --- Programs ------------------------------------------------------------------------------
     def start(self, exe, cwd, extra_env=None, log=None):
         env = dict(self.env, **(extra_env or {}))
@@ -286,9 +313,7 @@ class Session:
 
 def run_command(wine, work, prefix, command, sound=False):
     """Runs command in a session of its own; its exit status (77 / failure when it cannot run)."""
-    os.makedirs(work, exist_ok=True)
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
-        make_prefix(wine, prefix)
+    prepare_prefix(wine, work, prefix)
     session = None
     try:
         session = Session(wine, work, prefix, display=os.environ.get("TOCKLY_WINE_DISPLAY"))
