@@ -29,9 +29,6 @@ constexpr std::int32_t kClicked = image::event::clicked;
 constexpr std::int32_t kDoubleClicked = image::event::double_clicked;
 constexpr std::int32_t kRightButton = image::event::right_button;
 
-// A timer of exactly one second is a clock's: it falls on every wall-clock second boundary.
-constexpr std::uint32_t kSecondTimerPeriod = 1000;
-
 }  // namespace
 
 Runtime::Runtime(const ProgramDesign& design, std::span<const HandlerEntry> handlers, ProgramStart start,

@@ -13,6 +13,8 @@
 
 namespace tockly::host {
 
+// A timer of exactly one second is a clock's: it falls on every wall-clock second boundary.
+inline constexpr std::uint32_t kSecondTimerPeriod = 1000;
 // No second handled yet.
 inline constexpr std::int64_t kNoSecond = std::numeric_limits<std::int64_t>::min();
 // The longest gap (in seconds since the last one handled) that is still caught up.

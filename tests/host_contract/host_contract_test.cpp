@@ -289,9 +289,9 @@ TEST_F(HostContract, SecondTimerTicksOncePerSecondAndPeriodTimersAtTheirPeriod) 
     });
     call(cmd::open_window, {unit(kPopupSelf), host::omitted_arg(), host::logical_arg(false)});
     write_int(kPopupTimer, prop::timer_period, 5000);
-    h->advance_ms(4900);
+    h->advance_ms(4000);
     EXPECT_TRUE(h->is_open(kPopup));
-    h->advance_ms(200);
+    h->advance_ms(2000);
     EXPECT_FALSE(h->is_open(kPopup));
     EXPECT_EQ(std::count(handler_log().begin(), handler_log().end(), "popup_tick"), 1);
 }

@@ -23,8 +23,8 @@ bool dispatch_next_but_timer(UINT& dispatched) {
 
 }  // namespace
 
-void pump_messages_for(std::int64_t ms) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms > 0 ? ms : 0);
+bool pump_messages_until(const std::function<bool()>& done, std::int64_t max_ms) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(max_ms > 0 ? max_ms : 0);
     for (;;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -33,11 +33,14 @@ void pump_messages_for(std::int64_t ms) {
                 break;
             }
             dispatch(msg);
+            if (done()) return true;
         }
+        if (done()) return true;
         const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        if (now >= deadline) return false;
+        // Woken at least every 50 ms: `done` may wait on the clock rather than on a message.
+        const ULONGLONG wait = deadline - now < 50 ? deadline - now : 50;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

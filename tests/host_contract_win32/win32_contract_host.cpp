@@ -17,6 +17,7 @@
 #include "host/core/image_loader.h"
 #include "host/core/ini_store.h"
 #include "host/core/runtime.h"
+#include "host/core/second_ticks.h"
 #include "host/core/text_memory.h"
 #include "host/core/wide_text_win32.h"
 #include "host/win32/window_system.h"
@@ -32,6 +33,8 @@ using host::win32::Win32WindowSystem;
 
 // The longest a click may take to come back from the display server as messages.
 constexpr std::int64_t kInputArrivalMs = 5000;
+// The longest a second's tick may come after its boundary on a slow (emulated, busy) machine.
+constexpr std::int64_t kLateTickMs = 10000;
 
 // The folder of this executable, as the host names it to the program.
 std::wstring own_folder() {
@@ -74,9 +77,22 @@ class Win32ContractHost final : public ContractHost {
         runtime_->start();
         // The start-up window is on the screen before the first case acts on it.
         drain_messages();
+        covered_ms_ = clock_.now_local_ms();
+        let_in_ticks_until(covered_ms_);
     }
     host::Host& host() override { return *runtime_; }
-    void advance_ms(std::int64_t ms) override { pump_messages_for(ms); }
+
+    // Real time passes as it does for the user. The spans a case advances are laid end to end
+    // from the start, so each second boundary falls in exactly one of them whatever the case did
+    // in between; and a span ends only once the ticks of the boundaries in it have come, however
+    // late a slow machine delivers them. A case then counts boundaries, not how soon after its
+    // boundary a tick arrived.
+    void advance_ms(std::int64_t ms) override {
+        covered_ms_ += ms;
+        const std::int64_t end = covered_ms_;
+        pump_messages_until([&] { return clock_.now_local_ms() >= end; }, ms + kLateTickMs);
+        let_in_ticks_until(end);
+    }
 
     void right_click(std::uint32_t window_id) override {
         HWND hwnd = hwnd_of(window_id);
@@ -128,6 +144,20 @@ class Win32ContractHost final : public ContractHost {
     }
 
   private:
+    // Dispatches messages until the main window's second timer has handled the second that
+    // `ms` falls in (at once when it has, or when the timer is not running).
+    void let_in_ticks_until(std::int64_t ms) {
+        const std::int64_t second = host::second_of_ms(ms);
+        pump_messages_until(
+            [&] {
+                host::WindowInstance* w = runtime_->newest(kTimer.window);
+                host::UnitState* timer = w != nullptr ? w->find(kTimer.id) : nullptr;
+                return timer == nullptr || timer->period_ms != host::kSecondTimerPeriod ||
+                       (timer->last_tick_second != host::kNoSecond && timer->last_tick_second >= second);
+            },
+            kLateTickMs);
+    }
+
     // The real window of the newest opening of `window_id`, remembered for is_open.
     HWND hwnd_of(std::uint32_t window_id) {
         host::WindowInstance* w = runtime_->newest(window_id);
@@ -151,6 +181,7 @@ class Win32ContractHost final : public ContractHost {
     std::unique_ptr<Win32WindowSystem> windows_;
     std::unique_ptr<host::Runtime> runtime_;
     std::map<std::uint32_t, std::vector<HWND>> seen_;
+    std::int64_t covered_ms_ = 0;  // the clock's time up to which the case has advanced
 };
 
 }  // namespace
