@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -18,6 +19,11 @@ namespace {
 constexpr wchar_t kMp3Alias[] = L"tockly_ringtone";
 // How long the program's end waits for the thread; a sound driver that hangs is not waited for.
 constexpr DWORD kEndWaitMs = 2000;
+// How long the MP3 command waits for a file's first bytes. A local file answers at once; a path on
+// a share that is gone can take the system half a minute to give up, and the clock must not stop
+// for that: such a file counts as not playable and the program's own sound plays instead. (Accepting
+// it would leave the sound thread stuck opening it, and the chime silent behind it.)
+constexpr DWORD kMp3CheckWaitMs = 300;
 
 struct Request {
     enum class Kind { mp3, wav, stop, end };
@@ -76,6 +82,49 @@ bool mp3_file_playable(const std::wstring& path) {
     if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) return false;
     head.resize(got);
     return looks_like_mp3(head);
+}
+
+namespace {
+
+// One quick check of a file's first bytes on a thread of its own; the thread holds it too, so a
+// check still stuck when the caller has gone on never touches freed memory.
+struct QuickCheck {
+    std::wstring path;
+    volatile LONG answer = 0;
+};
+
+// Checks that have not come back yet, process-wide: while several are stuck (an unreachable
+// share), a further one is not started and its file counts as not playable.
+volatile LONG g_stuck_checks = 0;
+constexpr LONG kMostStuckChecks = 4;
+
+DWORD WINAPI run_quick_check(void* param) {
+    std::unique_ptr<std::shared_ptr<QuickCheck>> held(static_cast<std::shared_ptr<QuickCheck>*>(param));
+    InterlockedExchange(&(*held)->answer, mp3_file_playable((*held)->path) ? 1 : 0);
+    InterlockedDecrement(&g_stuck_checks);
+    return 0;
+}
+
+}  // namespace
+
+bool mp3_file_playable_within(const std::wstring& path, DWORD wait_ms) {
+    if (path.empty()) return false;
+    if (InterlockedIncrement(&g_stuck_checks) > kMostStuckChecks) {
+        InterlockedDecrement(&g_stuck_checks);
+        return false;
+    }
+    auto check = std::make_shared<QuickCheck>();
+    check->path = path;
+    auto* held = new std::shared_ptr<QuickCheck>(check);
+    ScopedHandle thread(
+        CreateThread(nullptr, 64 * 1024, run_quick_check, held, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    if (!thread) {
+        delete held;
+        InterlockedDecrement(&g_stuck_checks);
+        return mp3_file_playable(path);
+    }
+    if (WaitForSingleObject(thread.get(), wait_ms) != WAIT_OBJECT_0) return false;
+    return InterlockedCompareExchange(&check->answer, 0, 0) == 1;
 }
 
 // What both sides share; the thread holds it too, so a thread left running at the end never
@@ -247,7 +296,7 @@ void SoundPlayer::set_fallback(std::vector<std::uint8_t> wav) {
 }
 
 bool SoundPlayer::play_mp3(const std::wstring& path) {
-    if (!thread_ || !mp3_file_playable(path)) return false;
+    if (!thread_ || !mp3_file_playable_within(path, kMp3CheckWaitMs)) return false;
     Request request;
     request.kind = Request::Kind::mp3;
     request.path = path;

@@ -3,7 +3,7 @@
 // thread. The window thread only hands requests over; the thread carries them out in order and
 // posts what became of them back to the window thread (for the trace).
 //
-// An MP3 is accepted at once when the file can be read and its start looks like an MP3; its
+// An MP3 is accepted at once when the file can be read (within a bound) and its start looks like an MP3; its
 // opening and playing follow on the thread. When an accepted MP3 then cannot be played (no sound
 // device, a file that only looked right), the fallback sound plays in its place, repeated until
 // stopped: what the program itself plays when the MP3 is refused at once.
@@ -63,5 +63,8 @@ class SoundPlayer {
 // Whether the file can be opened for reading and its first bytes look like an MP3. Reads at most
 // kMp3SignatureBytes, however big the file.
 bool mp3_file_playable(const std::wstring& path);
+// The same answer if it comes within `wait_ms` (the check runs on a thread of its own); a file
+// that does not answer in time (a share that is gone, a pipe that never writes) is not playable.
+bool mp3_file_playable_within(const std::wstring& path, DWORD wait_ms);
 
 }  // namespace tockly::host::win32

@@ -1,11 +1,12 @@
 """The ringtone never holds up the clock: Tockly.exe under Wine with a reminder due a few seconds
 after start, its ringtone set to a playable MP3, a missing file, a damaged file (it starts like an
-MP3), a big MP3, and a good MP3 with MCI's MP3 driver switched off, one run each. From the host's
+MP3), a big MP3, and a good MP3 with MCI's MP3 driver switched off, and a path that never answers (a named pipe whose server never writes, as
+a share that has gone), one run each. From the host's
 trace: the popup opens in the second that fired it, and every second of the run is ticked exactly
 once, whatever the sound thread is doing. Run with the PulseAudio null sink as the sound card
 (`null-sink`) or with no sound server at all (`none`).
 
-usage: ringtone_clock_e2e.py WINE DIST_DIR DRIVER WORK PREFIX ARTIFACTS SOUND
+usage: ringtone_clock_e2e.py WINE DIST_DIR DRIVER SILENT_PIPE WORK PREFIX ARTIFACTS SOUND
 """
 import datetime
 import os
@@ -28,6 +29,9 @@ SECONDS_LABEL = "0x1601001b"
 POPUP_WINDOW = "0x5201007b"
 MESSAGE = "铃声测试"
 BIG_MP3_BYTES = 48 * 1024 * 1024
+SILENT_PIPE = r"\\.\pipe\tockly-silent-ringtone"
+# Ringtones the MP3 command must refuse, so that the program's own sound plays instead.
+REFUSED = ("missing", "silent-pipe")
 
 
 def stamp(when):
@@ -55,7 +59,7 @@ def make_ringtones(folder):
     # "no-decoder" plays the good file with MCI's MP3 driver switched off: accepted at once, it
     # fails only on the sound thread.
     return {"good": good, "missing": os.path.join(folder, "missing.mp3"), "damaged": damaged, "big": big,
-            "no-decoder": good}
+            "no-decoder": good, "silent-pipe": SILENT_PIPE}
 
 
 def write_data_ini(app_dir, ringtone, due):
@@ -111,7 +115,7 @@ def check_late_fallback(session, tockly, checks, artifacts):
 
 def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, lags):
     due = CLOCK_START + datetime.timedelta(seconds=DUE_AFTER_S)
-    write_data_ini(app_dir, session.winepath(ringtone_file), due)
+    write_data_ini(app_dir, ringtone_file if ringtone_file == SILENT_PIPE else session.winepath(ringtone_file), due)
     overrides = session.env["WINEDLLOVERRIDES"]
     if name == "no-decoder":
         session.env["WINEDLLOVERRIDES"] = overrides + ";mciqtz32=d"
@@ -139,9 +143,9 @@ def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, l
 
     plays = [l for l in trace if l.get("kind") == "command" and l.get("name") == "play_mp3"]
     accepted = bool(plays) and plays[0].get("result") not in (0, False, None)
-    checks.equal(accepted, name != "missing", f"{name}: the MP3 command answers whether the file can be played")
+    checks.equal(accepted, name not in REFUSED, f"{name}: the MP3 command answers whether the file can be played")
     fallback = [l for l in trace if l.get("kind") == "command" and l.get("name") == "play_sound_data"]
-    if name == "missing":
+    if name in REFUSED:
         checks.check(bool(fallback), f"{name}: the built-in sound plays instead")
 
     if name == "no-decoder" and session.sound_device:
@@ -166,7 +170,19 @@ def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, l
     checks.equal(tockly.exit_code(timeout=30), 0, f"{name}: Exit ends Tockly with exit code 0")
 
 
-def body(session, checks, dist, work, artifacts, sound):
+def start_silent_pipe(session, checks, exe, work):
+    folder = os.path.join(work, "pipe")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    process = session.start(exe, cwd=folder, args=[SILENT_PIPE])
+    deadline = time.time() + 60
+    while time.time() < deadline and not os.path.exists(os.path.join(folder, "pipe-ready")):
+        time.sleep(0.2)
+    checks.check(os.path.exists(os.path.join(folder, "pipe-ready")), "the silent pipe listens")
+    return process
+
+
+def body(session, checks, dist, silent_pipe, work, artifacts, sound):
     os.makedirs(artifacts, exist_ok=True)
     app_dir = os.path.join(work, "app")
     shutil.rmtree(app_dir, ignore_errors=True)
@@ -183,8 +199,13 @@ def body(session, checks, dist, work, artifacts, sound):
         session.sound_device = False
         session.env["PULSE_SERVER"] = "unix:" + os.path.join(work, "no-pulse-server")
     figures, lags = {}, []
-    for name, path in ringtones.items():
-        one_run(session, checks, app_dir, artifacts, name, path, figures, lags)
+    pipe = start_silent_pipe(session, checks, silent_pipe, work)
+    try:
+        for name, path in ringtones.items():
+            one_run(session, checks, app_dir, artifacts, name, path, figures, lags)
+    finally:
+        pipe.kill()
+        pipe.wait()
     if lags:
         lags.sort()
         figures["tick lag after the second boundary, ms (median, p99, max)"] = (
@@ -197,9 +218,9 @@ if __name__ == "__main__":
     for tool in ("sox", "lame"):
         if not shutil.which(tool):
             sys.exit(c.winenv.skipped(f"{tool} is not installed"))
-    wine, dist, driver, work, prefix, artifacts, sound = c.main_args(__doc__.split("usage: ")[1], 7)
+    wine, dist, driver, silent_pipe, work, prefix, artifacts, sound = c.main_args(__doc__.split("usage: ")[1], 8)
     if sound not in ("null-sink", "none"):
         print("SOUND is null-sink or none", file=sys.stderr)
         sys.exit(2)
-    sys.exit(c.run_script(lambda session, checks: body(session, checks, dist, work, artifacts, sound), wine, work,
+    sys.exit(c.run_script(lambda session, checks: body(session, checks, dist, silent_pipe, work, artifacts, sound), wine, work,
                           prefix, driver))

@@ -227,10 +227,10 @@ class Session:
         recorder.wait(timeout=10)
 
     # --- Programs ------------------------------------------------------------------------------
-    def start(self, exe, cwd, extra_env=None, log=None):
+    def start(self, exe, cwd, extra_env=None, log=None, args=()):
         env = dict(self.env, **(extra_env or {}))
         out = open(log, "ab") if log else subprocess.DEVNULL
-        process = subprocess.Popen([self.wine, exe], cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=out,
+        process = subprocess.Popen([self.wine, exe, *args], cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=out,
                                    stderr=out)
         self._processes.append(process)
         return process
