@@ -26,7 +26,7 @@ Error make_error(std::string field, std::uint64_t offset, std::uint64_t value, s
 
 template <typename T>
 class [[nodiscard]] Result {
-public:
+  public:
     Result(T value) : state_(std::move(value)) {}
     Result(Error error) : state_(std::move(error)) {}
 
@@ -44,7 +44,7 @@ public:
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
 
-private:
+  private:
     std::variant<T, Error> state_;
 };
 
@@ -53,3 +53,10 @@ struct Ok {};
 using Status = Result<Ok>;
 
 }  // namespace tockly::image
+
+// Declares `name` as the Result of the expression and, when it failed, returns its error from the
+// enclosing function (whose Result type takes an Error): TOCKLY_TRY(size, cur.u32("x.size"));
+// then *size is the value.
+#define TOCKLY_TRY(name, ...)  \
+    auto name = (__VA_ARGS__); \
+    if (!name) return name.error()
