@@ -184,9 +184,9 @@ image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
     TOCKLY_TRY(layout, image::compute_layout(out.image));
     // Whatever `verify` finds wrong the host refuses too: an image that contradicts itself is
     // never run on a guess.
-    const std::vector<std::string> problems = image::verify_image(out.image);
+    const std::vector<image::Error> problems = image::verify_image(out.image);
     if (!problems.empty()) {
-        std::string reason = problems.front();
+        std::string reason = image::verify_line(problems.front());
         if (problems.size() > 1) reason += " (and " + std::to_string(problems.size() - 1) + " more problems)";
         return make_error("image", 0, reason);
     }
