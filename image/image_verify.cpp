@@ -1,7 +1,6 @@
 #include "image/image_verify.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
@@ -10,6 +9,7 @@
 #include "image/byte_writer.h"
 #include "image/form.h"
 #include "image/form_reader.h"
+#include "image/hex_text.h"
 #include "image/relocation.h"
 #include "image/unit_id.h"
 
@@ -20,9 +20,7 @@ namespace cf = container_format;
 namespace {
 
 std::string hex(std::uint64_t v) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(v));
-    return buf;
+    return image::hex(v, 1, HexLetters::lower);
 }
 
 bool all_of_chars(const std::string& s, bool (*pred)(char)) {
