@@ -54,9 +54,22 @@ using Status = Result<Ok>;
 
 }  // namespace tockly::image
 
-// Declares `name` as the Result of the expression and, when it failed, returns its error from the
-// enclosing function (whose Result type takes an Error): TOCKLY_TRY(size, cur.u32("x.size"));
-// then *size is the value.
+// Early returns for Results: when the expression failed, its error is returned from the
+// enclosing function (whose Result type takes an Error).
+// TOCKLY_TRY(size, cur.u32("x.size")); declares `size` as the Result; then *size is the value.
 #define TOCKLY_TRY(name, ...)  \
     auto name = (__VA_ARGS__); \
     if (!name) return name.error()
+// TOCKLY_TRY_ASSIGN(window.id, cur.u32("x.id")); moves the value into something that exists.
+#define TOCKLY_TRY_ASSIGN(target, ...)                              \
+    do {                                                            \
+        auto tockly_try_result_ = (__VA_ARGS__);                    \
+        if (!tockly_try_result_) return tockly_try_result_.error(); \
+        (target) = std::move(*tockly_try_result_);                  \
+    } while (0)
+// TOCKLY_CHECK(r.finish()); for a Result whose value is not needed.
+#define TOCKLY_CHECK(...)                                           \
+    do {                                                            \
+        auto tockly_try_result_ = (__VA_ARGS__);                    \
+        if (!tockly_try_result_) return tockly_try_result_.error(); \
+    } while (0)

@@ -238,9 +238,8 @@ image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
     if (entry < code_at || entry - code_at >= code.size())
         return make_error("header.entry", cf::entry_offset, entry,
                           "the entry routine does not lie in the code");
-    auto facts =
-        decode_entry_routine(code, code_seg.relocations, static_cast<std::uint32_t>(entry - code_at));
-    if (!facts) return facts.error();
+    TOCKLY_TRY(facts,
+               decode_entry_routine(code, code_seg.relocations, static_cast<std::uint32_t>(entry - code_at)));
     if (out.design.find(facts->start_window) == nullptr)
         return make_error("entry routine", entry, facts->start_window,
                           "the start-up window is not in the form");

@@ -438,8 +438,7 @@ Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
     if (*type == UnitType::menu_item) {
         MenuItemRecord m;
         menu_item_fields(r, m);
-        Status s = r.finish();
-        if (!s) return s.error();
+        TOCKLY_CHECK(r.finish());
         unit.record = std::move(m);
         return unit;
     }
@@ -468,8 +467,7 @@ Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
     r("zero_d", u.zero_d);
     r("zero_e", u.zero_e);
     r("zero_f", u.zero_f);
-    Status s = r.finish();
-    if (!s) return s.error();
+    TOCKLY_CHECK(r.finish());
     unit.record = std::move(u);
     return unit;
 }
@@ -484,8 +482,7 @@ Result<FormWindow> window_from_json(const json& j, const std::string& path) {
     r("name", w.name);
     r("comment", w.comment);
     const json* units = r.find("units");
-    Status s = r.finish();
-    if (!s) return s.error();
+    TOCKLY_CHECK(r.finish());
     if (!units || !units->is_array()) return json_error(member(path, "units"), "must be an array of units");
     for (std::size_t i = 0; i < units->size(); ++i) {
         TOCKLY_TRY(u, unit_from_json((*units)[i], member(path, "units") + "[" + std::to_string(i) + "]"));

@@ -115,9 +115,9 @@ Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const
 }
 
 Result<Segment> segment_from_json(const json& j, const std::string& path) {
-    TOCKLY_TRY(known, json_only_keys(j, path,
-                                     {"name", "flags", "memory_size", "reserved", "relocations", "data",
-                                      "items", "form", "lists"}));
+    TOCKLY_CHECK(json_only_keys(
+        j, path,
+        {"name", "flags", "memory_size", "reserved", "relocations", "data", "items", "form", "lists"}));
     Segment seg;
     TOCKLY_TRY(name, json_member(j, "name", path));
     if (!(*name)->is_string()) return json_error(path + ".name", "must be a string");
@@ -244,16 +244,15 @@ json image_to_json(const Image& image) {
 
 Result<Image> image_from_json(const json& j) {
     if (!j.is_object()) return json_error("", "an image is a JSON object");
-    TOCKLY_TRY(known, json_only_keys(j, "", {"header", "libraries", "segments"}));
+    TOCKLY_CHECK(json_only_keys(j, "", {"header", "libraries", "segments"}));
     Image image;
     auto& h = image.header;
 
     TOCKLY_TRY(header, json_member(j, "header", ""));
     const json& hj = **header;
-    known = json_only_keys(hj, "header",
-                           {"reserved", "first_segment", "word_28", "word_2c", "reserved_30", "id_counter",
-                            "reserved_38", "entry", "segment_table", "library_end"});
-    if (!known) return known.error();
+    TOCKLY_CHECK(json_only_keys(hj, "header",
+                                {"reserved", "first_segment", "word_28", "word_2c", "reserved_30",
+                                 "id_counter", "reserved_38", "entry", "segment_table", "library_end"}));
     if (hj.contains("reserved")) {
         TOCKLY_TRY(r, json_hex(hj["reserved"], "header.reserved"));
         if (r->size() != cf::reserved_size)
@@ -279,8 +278,7 @@ Result<Image> image_from_json(const json& j) {
         const json& r = (**libs)[i];
         const std::string p = "libraries[" + std::to_string(i) + "]";
         if (!r.is_object()) return json_error(p, "must be an object");
-        known = json_only_keys(r, p, {"file", "identifier", "major", "minor", "name"});
-        if (!known) return known.error();
+        TOCKLY_CHECK(json_only_keys(r, p, {"file", "identifier", "major", "minor", "name"}));
         LibraryRow row;
         for (auto [key, target] :
              {std::pair{"file", &row.file_name}, std::pair{"identifier", &row.identifier},
@@ -306,8 +304,7 @@ Result<Image> image_from_json(const json& j) {
     std::optional<std::uint32_t> entry_in_code;
     TOCKLY_TRY(entry, json_member(hj, "entry", "header"));
     if ((*entry)->is_object()) {
-        known = json_only_keys(**entry, "header.entry", {"in_code"});
-        if (!known) return known.error();
+        TOCKLY_CHECK(json_only_keys(**entry, "header.entry", {"in_code"}));
         TOCKLY_TRY(in_code, json_member(**entry, "in_code", "header.entry"));
         TOCKLY_TRY(v, json_u32(**in_code, "header.entry.in_code"));
         entry_in_code = *v;
@@ -332,8 +329,7 @@ Result<Image> image_from_json(const json& j) {
     if (hj.contains("segment_table") && !is_auto(hj["segment_table"])) {
         const json& t = hj["segment_table"];
         if (!t.is_object()) return json_error("header.segment_table", "must be an object or \"auto\"");
-        known = json_only_keys(t, "header.segment_table", {"const", "form", "help", "code", "var"});
-        if (!known) return known.error();
+        TOCKLY_CHECK(json_only_keys(t, "header.segment_table", {"const", "form", "help", "code", "var"}));
         for (std::size_t k = 0; k < cf::segment_table_count; ++k) {
             if (!t.contains(table_keys[k]) || is_auto(t[table_keys[k]])) continue;
             TOCKLY_TRY(v, json_u32(t[table_keys[k]], std::string("header.segment_table.") + table_keys[k]));
