@@ -101,8 +101,7 @@ image::Result<std::vector<std::uint8_t>> write_pool(std::span<const std::uint8_t
     const std::vector<std::uint8_t> chime = chime_wav();
     for (const ConstRow& row : table) {
         const std::uint64_t end = pool.bytes().size();
-        auto at = add_constant(pool, row, icon_bytes, chime);
-        if (!at) return at.error();
+        TOCKLY_TRY(at, add_constant(pool, row, icon_bytes, chime));
         // The writer answers an equal earlier constant's offset; the binding at load could not
         // tell the two apart.
         if (*at != end) return image::make_error(field_of(row), *at, "equals an earlier constant");
@@ -118,21 +117,18 @@ image::Status take_constant(image::ReadCursor& cursor, const ConstRow& row,
     const std::uint64_t at = cursor.offset();
     switch (row.value.kind) {
         case ConstKind::text: {
-            auto read = image::take_pool_text(cursor, field);
-            if (!read) return read.error();
+            TOCKLY_TRY(read, image::take_pool_text(cursor, field));
             if (*read != row.value.text) return image::make_error(field, at, "is not Tockly's text");
             return image::Ok{};
         }
         case ConstKind::array_init: {
-            auto sizes = image::take_pool_array_init(cursor, field);
-            if (!sizes) return sizes.error();
+            TOCKLY_TRY(sizes, image::take_pool_array_init(cursor, field));
             if (!std::ranges::equal(*sizes, empty_array_dimensions))
                 return image::make_error(field, at, "is not the empty one-dimensional array");
             return image::Ok{};
         }
         case ConstKind::byte_set: {
-            auto bytes = image::take_pool_byte_set(cursor, field);
-            if (!bytes) return bytes.error();
+            TOCKLY_TRY(bytes, image::take_pool_byte_set(cursor, field));
             // Any well-formed icon will do; the chime is ours.
             if (row.value.source == ByteSource::chime_sound && !std::ranges::equal(*bytes, chime))
                 return image::make_error(field, at, "is not Tockly's chime sound");

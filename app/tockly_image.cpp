@@ -39,8 +39,7 @@ image::Segment stored_segment(const char* name, std::uint32_t flags, std::vector
 }  // namespace
 
 image::Result<image::Image> build_tockly_image(std::span<const std::uint8_t> icon_bytes) {
-    auto pool = write_constant_pool(icon_bytes);
-    if (!pool) return pool.error();
+    TOCKLY_TRY(pool, write_constant_pool(icon_bytes));
 
     image::RoutineEmitter emitter;
     const std::uint32_t init = emitter.emit_init_routine();

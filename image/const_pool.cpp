@@ -67,8 +67,7 @@ namespace {
 
 Result<ReadCursor> at_item(std::span<const std::uint8_t> pool, std::uint32_t offset, std::uint64_t base) {
     ReadCursor cur(pool, base);
-    auto moved = cur.seek(offset, "const.offset");
-    if (!moved) return moved.error();
+    TOCKLY_TRY(moved, cur.seek(offset, "const.offset"));
     if (cur.at_end())
         return make_error("const.offset", base + offset, offset, "no constant starts at the pool's end");
     return cur;
@@ -83,27 +82,23 @@ Result<std::string> take_pool_text(ReadCursor& cursor, std::string_view field) {
 Result<std::span<const std::uint8_t>> take_pool_byte_set(ReadCursor& cursor, std::string_view field) {
     const std::string name(field);
     const std::uint64_t at = cursor.offset();
-    auto dims = cursor.u32(name + ".dimensions");
-    if (!dims) return dims.error();
+    TOCKLY_TRY(dims, cursor.u32(name + ".dimensions"));
     if (*dims != 1) return make_error(name + ".dimensions", at, *dims, "a byte set has one dimension");
-    auto length = cursor.u32(name + ".length");
-    if (!length) return length.error();
+    TOCKLY_TRY(length, cursor.u32(name + ".length"));
     return cursor.take(*length, name + ".bytes");
 }
 
 Result<std::vector<std::uint32_t>> take_pool_array_init(ReadCursor& cursor, std::string_view field) {
     const std::string name(field);
     const std::uint64_t at = cursor.offset();
-    auto dims = cursor.u32(name + ".dimensions");
-    if (!dims) return dims.error();
+    TOCKLY_TRY(dims, cursor.u32(name + ".dimensions"));
     if (*dims > cursor.remaining() / 4) {
         return make_error(name + ".dimensions", at, *dims, "more dimensions than bytes remain in the pool");
     }
     std::vector<std::uint32_t> sizes;
     sizes.reserve(*dims);
     for (std::uint32_t i = 0; i < *dims; ++i) {
-        auto d = cursor.u32(name + ".size");
-        if (!d) return d.error();
+        TOCKLY_TRY(d, cursor.u32(name + ".size"));
         sizes.push_back(*d);
     }
     return sizes;
@@ -111,31 +106,26 @@ Result<std::vector<std::uint32_t>> take_pool_array_init(ReadCursor& cursor, std:
 
 Result<std::string> read_pool_text(std::span<const std::uint8_t> pool, std::uint32_t offset,
                                    std::uint64_t base) {
-    auto cur = at_item(pool, offset, base);
-    if (!cur) return cur.error();
+    TOCKLY_TRY(cur, at_item(pool, offset, base));
     return take_pool_text(*cur, "const.text");
 }
 
 Result<double> read_pool_double(std::span<const std::uint8_t> pool, std::uint32_t offset,
                                 std::uint64_t base) {
-    auto cur = at_item(pool, offset, base);
-    if (!cur) return cur.error();
+    TOCKLY_TRY(cur, at_item(pool, offset, base));
     return cur->f64("const.double");
 }
 
 Result<std::vector<std::uint8_t>> read_pool_byte_set(std::span<const std::uint8_t> pool, std::uint32_t offset,
                                                      std::uint64_t base) {
-    auto cur = at_item(pool, offset, base);
-    if (!cur) return cur.error();
-    auto bytes = take_pool_byte_set(*cur, "const.byte_set");
-    if (!bytes) return bytes.error();
+    TOCKLY_TRY(cur, at_item(pool, offset, base));
+    TOCKLY_TRY(bytes, take_pool_byte_set(*cur, "const.byte_set"));
     return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 Result<std::vector<std::uint32_t>> read_pool_array_init(std::span<const std::uint8_t> pool,
                                                         std::uint32_t offset, std::uint64_t base) {
-    auto cur = at_item(pool, offset, base);
-    if (!cur) return cur.error();
+    TOCKLY_TRY(cur, at_item(pool, offset, base));
     return take_pool_array_init(*cur, "const.array");
 }
 

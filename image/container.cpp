@@ -76,24 +76,15 @@ Result<SegmentRead> read_segment(ReadCursor& cur) {
     SegmentRead out;
     Segment& seg = out.segment;
 
-    auto header_size = cur.u32("segment.header_size");
-    if (!header_size) return header_size.error();
-    auto next = cur.u32("segment.next");
-    if (!next) return next.error();
-    auto flags = cur.u32("segment.flags");
-    if (!flags) return flags.error();
-    auto name_field = cur.take(cf::seg_name_size, "segment.name");
-    if (!name_field) return name_field.error();
-    auto memory_size = cur.u32("segment.memory_size");
-    if (!memory_size) return memory_size.error();
-    auto stored_size = cur.u32("segment.stored_size");
-    if (!stored_size) return stored_size.error();
-    auto data_offset = cur.u32("segment.data_offset");
-    if (!data_offset) return data_offset.error();
-    auto count = cur.u32("segment.relocation_count");
-    if (!count) return count.error();
-    auto reserved = cur.u32("segment.reserved");
-    if (!reserved) return reserved.error();
+    TOCKLY_TRY(header_size, cur.u32("segment.header_size"));
+    TOCKLY_TRY(next, cur.u32("segment.next"));
+    TOCKLY_TRY(flags, cur.u32("segment.flags"));
+    TOCKLY_TRY(name_field, cur.take(cf::seg_name_size, "segment.name"));
+    TOCKLY_TRY(memory_size, cur.u32("segment.memory_size"));
+    TOCKLY_TRY(stored_size, cur.u32("segment.stored_size"));
+    TOCKLY_TRY(data_offset, cur.u32("segment.data_offset"));
+    TOCKLY_TRY(count, cur.u32("segment.relocation_count"));
+    TOCKLY_TRY(reserved, cur.u32("segment.reserved"));
 
     // The name: printable ASCII, then NUL up to the end of the field.
     const auto& nf = *name_field;
@@ -121,8 +112,7 @@ Result<SegmentRead> read_segment(ReadCursor& cur) {
     }
     seg.relocations.reserve(*count);
     for (std::uint32_t i = 0; i < *count; ++i) {
-        auto entry = cur.u32("segment.relocation");
-        if (!entry) return entry.error();
+        TOCKLY_TRY(entry, cur.u32("segment.relocation"));
         seg.relocations.push_back(*entry);
     }
     seg.flags = *flags;
@@ -152,8 +142,7 @@ Result<SegmentRead> read_segment(ReadCursor& cur) {
                               "stored data runs past the end of the image (" +
                                   std::to_string(cur.remaining()) + " bytes remain)");
         }
-        auto data = cur.take(*stored_size, "segment.data");
-        if (!data) return data.error();
+        TOCKLY_TRY(data, cur.take(*stored_size, "segment.data"));
         seg.data.emplace(data->begin(), data->end());
         out.end = header_end + *stored_size;
     }
@@ -187,14 +176,12 @@ Result<ReadImage> read_image_prefix(std::span<const std::uint8_t> bytes) {
     ReadImage out;
     ImageHeader& h = out.image.header;
 
-    auto magic = cur.take(2, "header.magic");
-    if (!magic) return magic.error();
+    TOCKLY_TRY(magic, cur.take(2, "header.magic"));
     if ((*magic)[0] != cf::magic[0] || (*magic)[1] != cf::magic[1]) {
         return make_error("header.magic", cf::magic_offset, (*magic)[0] | ((*magic)[1] << 8),
                           "not an application image (the magic must be \"VQ\")");
     }
-    auto reserved = cur.take(cf::reserved_size, "header.reserved");
-    if (!reserved) return reserved.error();
+    TOCKLY_TRY(reserved, cur.take(cf::reserved_size, "header.reserved"));
     std::memcpy(h.reserved.data(), reserved->data(), cf::reserved_size);
 
     struct Word {
@@ -217,13 +204,11 @@ Result<ReadImage> read_image_prefix(std::span<const std::uint8_t> bytes) {
         {&h.library_end, "header.library_end"},
     };
     for (const auto& w : words) {
-        auto v = cur.u32(w.field);
-        if (!v) return v.error();
+        TOCKLY_TRY(v, cur.u32(w.field));
         *w.target = *v;
     }
 
-    auto rows = read_library_table(cur);
-    if (!rows) return rows.error();
+    TOCKLY_TRY(rows, read_library_table(cur));
     out.image.libraries = std::move(*rows);
 
     const std::uint64_t library_end = cur.offset();
@@ -234,8 +219,7 @@ Result<ReadImage> read_image_prefix(std::span<const std::uint8_t> bytes) {
     }
 
     for (;;) {
-        auto seg = read_segment(cur);
-        if (!seg) return seg.error();
+        TOCKLY_TRY(seg, read_segment(cur));
         out.image.segments.push_back(std::move(seg->segment));
         if (seg->next == cf::none) {
             out.end = seg->end;
@@ -245,8 +229,7 @@ Result<ReadImage> read_image_prefix(std::span<const std::uint8_t> bytes) {
 }
 
 Result<Image> read_image(std::span<const std::uint8_t> bytes) {
-    auto read = read_image_prefix(bytes);
-    if (!read) return read.error();
+    TOCKLY_TRY(read, read_image_prefix(bytes));
     if (read->end != bytes.size()) {
         return make_error("image.end", read->end, bytes.size() - read->end,
                           "bytes follow the image's last segment");
@@ -303,8 +286,7 @@ Result<ImageLayout> compute_layout(const Image& image) {
 }
 
 Status finalize_layout(Image& image, std::optional<std::uint32_t> entry_in_code) {
-    auto layout = compute_layout(image);
-    if (!layout) return layout.error();
+    TOCKLY_TRY(layout, compute_layout(image));
     auto& h = image.header;
     h.first_segment = static_cast<std::uint32_t>(layout->library_end);
     h.library_end = h.first_segment;
@@ -334,8 +316,7 @@ Status finalize_layout(Image& image, std::optional<std::uint32_t> entry_in_code)
 }
 
 Result<std::vector<std::uint8_t>> write_image(const Image& image) {
-    auto layout = compute_layout(image);
-    if (!layout) return layout.error();
+    TOCKLY_TRY(layout, compute_layout(image));
     const auto& h = image.header;
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(layout->size));

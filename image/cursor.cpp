@@ -27,43 +27,37 @@ Result<std::span<const std::uint8_t>> ReadCursor::take(std::uint64_t count, std:
 }
 
 Result<std::uint8_t> ReadCursor::u8(std::string_view field) {
-    auto b = take(1, field);
-    if (!b) return b.error();
+    TOCKLY_TRY(b, take(1, field));
     return (*b)[0];
 }
 
 Result<std::uint16_t> ReadCursor::u16(std::string_view field) {
-    auto b = take(2, field);
-    if (!b) return b.error();
+    TOCKLY_TRY(b, take(2, field));
     return static_cast<std::uint16_t>((*b)[0] | ((*b)[1] << 8));
 }
 
 Result<std::uint32_t> ReadCursor::u32(std::string_view field) {
-    auto b = take(4, field);
-    if (!b) return b.error();
+    TOCKLY_TRY(b, take(4, field));
     const auto& s = *b;
     return static_cast<std::uint32_t>(s[0]) | (static_cast<std::uint32_t>(s[1]) << 8) |
            (static_cast<std::uint32_t>(s[2]) << 16) | (static_cast<std::uint32_t>(s[3]) << 24);
 }
 
 Result<std::int32_t> ReadCursor::i32(std::string_view field) {
-    auto v = u32(field);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, u32(field));
     return static_cast<std::int32_t>(*v);
 }
 
 Result<std::uint64_t> ReadCursor::u64(std::string_view field) {
     // All eight bytes at once, so a short read names where the value starts.
-    auto b = take(8, field);
-    if (!b) return b.error();
+    TOCKLY_TRY(b, take(8, field));
     std::uint64_t v = 0;
     for (int i = 7; i >= 0; --i) v = (v << 8) | (*b)[static_cast<std::size_t>(i)];
     return v;
 }
 
 Result<double> ReadCursor::f64(std::string_view field) {
-    auto bits = u64(field);
-    if (!bits) return bits.error();
+    TOCKLY_TRY(bits, u64(field));
     double d;
     std::uint64_t b = *bits;
     std::memcpy(&d, &b, sizeof d);
@@ -85,22 +79,19 @@ Result<std::string> ReadCursor::nul_text(std::string_view field) {
 
 Result<std::string> ReadCursor::counted_text(std::string_view field) {
     std::uint64_t at = offset();
-    auto len = u32(field);
-    if (!len) return len.error();
+    TOCKLY_TRY(len, u32(field));
     if (*len > remaining()) {
         return make_error(
             std::string(field), at, *len,
             "length runs past the end of the input (" + std::to_string(remaining()) + " bytes remain)");
     }
-    auto b = take(*len, field);
-    if (!b) return b.error();
+    TOCKLY_TRY(b, take(*len, field));
     return std::string(reinterpret_cast<const char*>(b->data()), b->size());
 }
 
 Result<ReadCursor> ReadCursor::sub(std::uint64_t count, std::string_view field) {
     std::uint64_t at = offset();
-    auto b = take(count, field);
-    if (!b) return b.error();
+    TOCKLY_TRY(b, take(count, field));
     return ReadCursor(*b, at);
 }
 

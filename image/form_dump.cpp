@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "image/form_fields.h"
+#include "image/hex_text.h"
 #include "image/json/gbk_text.h"
 
 namespace tockly::image {
 
 namespace {
 
+// Identifiers and handler offsets as eight upper-case digits.
 std::string hex(std::uint32_t v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
-    return buf;
+    return image::hex(v, 8);
 }
 
 std::string quoted(std::string_view gbk) {

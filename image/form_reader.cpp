@@ -12,20 +12,6 @@ namespace tockly::image {
 
 namespace ff = form_format;
 
-// Reads `expr` (a Result) into `target`, or returns its error.
-#define FORM_READ(target, expr)                         \
-    do {                                                \
-        auto form_read_r_ = (expr);                     \
-        if (!form_read_r_) return form_read_r_.error(); \
-        (target) = std::move(*form_read_r_);            \
-    } while (0)
-
-#define FORM_CHECK(expr)                                  \
-    do {                                                  \
-        auto form_check_r_ = (expr);                      \
-        if (!form_check_r_) return form_check_r_.error(); \
-    } while (0)
-
 namespace {
 
 // Reads the fields a mapping of form_fields.h lists, in its order, from a bounds-checked cursor.
@@ -56,46 +42,46 @@ class FieldReader {
 
   private:
     Status read(std::string_view name, std::uint32_t& v) {
-        FORM_READ(v, c_.u32(f(name)));
+        TOCKLY_TRY_ASSIGN(v, c_.u32(f(name)));
         return Ok{};
     }
     Status read(std::string_view name, std::int32_t& v) {
-        FORM_READ(v, c_.i32(f(name)));
+        TOCKLY_TRY_ASSIGN(v, c_.i32(f(name)));
         return Ok{};
     }
     Status read(std::string_view name, std::uint16_t& v) {
-        FORM_READ(v, c_.u16(f(name)));
+        TOCKLY_TRY_ASSIGN(v, c_.u16(f(name)));
         return Ok{};
     }
     Status read(std::string_view name, std::uint8_t& v) {
-        FORM_READ(v, c_.u8(f(name)));
+        TOCKLY_TRY_ASSIGN(v, c_.u8(f(name)));
         return Ok{};
     }
     Status read(std::string_view name, Colour& v) { return read(name, v.ref); }
     Status read(std::string_view name, std::string& v) {
-        FORM_READ(v, c_.counted_text(f(name)));
+        TOCKLY_TRY_ASSIGN(v, c_.counted_text(f(name)));
         return Ok{};
     }
     Status read(std::string_view name, NulText<std::string> v) {
-        FORM_READ(v.text, c_.nul_text(f(name)));
+        TOCKLY_TRY_ASSIGN(v.text, c_.nul_text(f(name)));
         return Ok{};
     }
     template <std::size_t N>
     Status read(std::string_view name, std::array<std::uint8_t, N>& v) {
         std::span<const std::uint8_t> b;
-        FORM_READ(b, c_.take(N, f(name)));
+        TOCKLY_TRY_ASSIGN(b, c_.take(N, f(name)));
         std::copy(b.begin(), b.end(), v.begin());
         return Ok{};
     }
     template <typename T, std::size_t N>
     Status read(std::string_view name, std::array<T, N>& v) {
-        for (auto& w : v) FORM_CHECK(read(name, w));
+        for (auto& w : v) TOCKLY_CHECK(read(name, w));
         return Ok{};
     }
 
     Status read(std::string_view name, CheckedWord<std::uint32_t> v) {
         const std::uint64_t at = c_.offset();
-        FORM_CHECK(read(name, v.value));
+        TOCKLY_CHECK(read(name, v.value));
         if (!v.ok(v.value)) return make_error(f(name), at, v.value, v.reason);
         return Ok{};
     }
@@ -104,7 +90,7 @@ class FieldReader {
         const std::string size_name = std::string(name) + ".size";
         const std::uint64_t at = c_.offset();
         std::uint32_t size = 0;
-        FORM_CHECK(read(size_name, size));
+        TOCKLY_CHECK(read(size_name, size));
         if (size == 0) {
             v.reset();
             return Ok{};
@@ -131,11 +117,11 @@ class FieldReader {
         const std::string count_name = std::string(name.substr(0, name.size() - 1)) + "_count";
         const std::uint64_t at = c_.offset();
         std::uint16_t n = 0;
-        FORM_CHECK(read(count_name, n));
-        FORM_CHECK(fits(n, at, 4, count_name));
+        TOCKLY_CHECK(read(count_name, n));
+        TOCKLY_CHECK(fits(n, at, 4, count_name));
         v.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            FORM_CHECK(read(std::string(name) + "[" + std::to_string(i) + "]", v[i]));
+            TOCKLY_CHECK(read(std::string(name) + "[" + std::to_string(i) + "]", v[i]));
         }
         return Ok{};
     }
@@ -144,12 +130,12 @@ class FieldReader {
     Status read(std::string_view name, CountedList<std::vector<Elem>> v) {
         const std::uint64_t at = c_.offset();
         std::uint32_t n = 0;
-        FORM_CHECK(read(v.count_name, n));
-        FORM_CHECK(fits(n, at, v.min_each, v.count_name));
+        TOCKLY_CHECK(read(v.count_name, n));
+        TOCKLY_CHECK(fits(n, at, v.min_each, v.count_name));
         v.list.resize(n);
         for (auto& e : v.list) {
             if constexpr (std::is_arithmetic_v<Elem>) {
-                FORM_CHECK(read(name, e));
+                TOCKLY_CHECK(read(name, e));
             } else {
                 const std::string prefix = std::string(name) + ".";
                 Status s = Ok{};
@@ -168,7 +154,7 @@ class FieldReader {
     Status read(std::string_view name, TypedBlob<PropertyBlob> v) {
         const std::string path = f(name);
         ReadCursor blob_cursor(std::span<const std::uint8_t>{}, 0);
-        FORM_READ(blob_cursor, c_.sub(c_.remaining(), path));
+        TOCKLY_TRY_ASSIGN(blob_cursor, c_.sub(c_.remaining(), path));
         if (blob_cursor.at_end()) {
             v.blob = EmptyBlob{};
             return Ok{};
@@ -209,13 +195,13 @@ class FieldReader {
 // Reads one unit record (R, type word, body) from the unit area.
 Result<std::variant<UnitRecord, MenuItemRecord>> read_unit(ReadCursor& area, const std::string& path) {
     std::uint32_t size = 0;
-    FORM_READ(size, area.u32(path + ".record_size"));
+    TOCKLY_TRY_ASSIGN(size, area.u32(path + ".record_size"));
     ReadCursor body(std::span<const std::uint8_t>{}, 0);
-    FORM_READ(body, area.sub(size, path + ".record_size"));
+    TOCKLY_TRY_ASSIGN(body, area.sub(size, path + ".record_size"));
 
     const std::uint64_t at = body.offset();
     std::uint32_t word = 0;
-    FORM_READ(word, body.u32(path + ".type_word"));
+    TOCKLY_TRY_ASSIGN(word, body.u32(path + ".type_word"));
     const auto number = static_cast<std::uint16_t>(word & 0xFFFF);
     if ((word >> 16) != ff::core_library || !is_known_unit_type(number)) {
         return make_error(path + ".type_word", at, word, "unknown unit type");
@@ -250,10 +236,10 @@ Result<FormWindow> read_window(ReadCursor& c, FormWindow w, const std::string& p
     r("record_size", record_size);
     if (!r.status()) return r.status().error();
     ReadCursor body(std::span<const std::uint8_t>{}, 0);
-    FORM_READ(body, c.sub(record_size, r.f("record_size")));
+    TOCKLY_TRY_ASSIGN(body, c.sub(record_size, r.f("record_size")));
 
     FieldReader br(body, path);
-    FORM_CHECK(br.fits(unit_count, count_at, 8, "unit_count"));
+    TOCKLY_CHECK(br.fits(unit_count, count_at, 8, "unit_count"));
     const std::uint64_t n = unit_count;
     if (n == 0) return make_error(r.f("unit_count"), count_at, 0, "a window has at least its self-unit");
     std::vector<std::uint32_t> ids(n);
@@ -267,7 +253,7 @@ Result<FormWindow> read_window(ReadCursor& c, FormWindow w, const std::string& p
     if (!br.status()) return br.status().error();
 
     ReadCursor area(std::span<const std::uint8_t>{}, 0);
-    FORM_READ(area, body.sub(body.remaining(), r.f("units")));
+    TOCKLY_TRY_ASSIGN(area, body.sub(body.remaining(), r.f("units")));
     std::set<std::uint32_t> seen;
     bool have_top_menu = false;
     w.units.resize(n);
@@ -283,7 +269,7 @@ Result<FormWindow> read_window(ReadCursor& c, FormWindow w, const std::string& p
         FormUnit& u = w.units[i];
         u.id = ids[i];
         const std::uint64_t record_at = area.offset();
-        FORM_READ(u.record, read_unit(area, upath));
+        TOCKLY_TRY_ASSIGN(u.record, read_unit(area, upath));
         if (!seen.insert(u.id).second) {
             return make_error(upath + ".id", record_at, u.id, "the window holds this identifier twice");
         }
@@ -314,7 +300,7 @@ Result<FormData> read_form(std::span<const std::uint8_t> data, std::uint64_t bas
     ReadCursor c(data, base_offset);
     const std::uint64_t at = c.offset();
     std::uint32_t table_size = 0;
-    FORM_READ(table_size, c.u32("form.window_table_size"));
+    TOCKLY_TRY_ASSIGN(table_size, c.u32("form.window_table_size"));
     if (table_size % ff::header_bytes_per_window != 0) {
         return make_error("form.window_table_size", at, table_size, "not a multiple of 8");
     }
@@ -327,9 +313,9 @@ Result<FormData> read_form(std::span<const std::uint8_t> data, std::uint64_t bas
     std::vector<std::uint64_t> id_at(n);
     for (std::uint64_t k = 0; k < n; ++k) {
         id_at[k] = c.offset();
-        FORM_READ(form.windows[k].id, c.u32("form.window_ids"));
+        TOCKLY_TRY_ASSIGN(form.windows[k].id, c.u32("form.window_ids"));
     }
-    for (auto& w : form.windows) FORM_READ(w.header_word, c.u32("form.window_words"));
+    for (auto& w : form.windows) TOCKLY_TRY_ASSIGN(w.header_word, c.u32("form.window_words"));
 
     std::set<std::uint32_t> seen;
     for (std::uint64_t k = 0; k < n; ++k) {
@@ -337,7 +323,7 @@ Result<FormData> read_form(std::span<const std::uint8_t> data, std::uint64_t bas
             return make_error("form.window_ids", id_at[k], form.windows[k].id, "the same window twice");
         }
         const std::string path = "windows[" + std::to_string(k) + "]";
-        FORM_READ(form.windows[k], read_window(c, std::move(form.windows[k]), path));
+        TOCKLY_TRY_ASSIGN(form.windows[k], read_window(c, std::move(form.windows[k]), path));
     }
     if (!c.at_end()) {
         return make_error("form", c.offset(), c.remaining(), "bytes left over after the last window record");

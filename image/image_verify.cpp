@@ -1,7 +1,6 @@
 #include "image/image_verify.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
@@ -10,6 +9,7 @@
 #include "image/byte_writer.h"
 #include "image/form.h"
 #include "image/form_reader.h"
+#include "image/hex_text.h"
 #include "image/relocation.h"
 #include "image/unit_id.h"
 
@@ -20,9 +20,7 @@ namespace cf = container_format;
 namespace {
 
 std::string hex(std::uint64_t v) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(v));
-    return buf;
+    return image::hex(v, 1, HexLetters::lower);
 }
 
 bool all_of_chars(const std::string& s, bool (*pred)(char)) {
@@ -40,10 +38,10 @@ class Verifier {
   public:
     explicit Verifier(const Image& image) : image_(image) {}
 
-    std::vector<std::string> run() {
+    std::vector<Error> run() {
         auto layout = compute_layout(image_);
         if (!layout) {
-            problem(layout.error().field + ": " + layout.error().reason);
+            problems_.push_back(layout.error());
             return problems_;
         }
         layout_ = std::move(*layout);
@@ -59,10 +57,33 @@ class Verifier {
     }
 
   private:
-    void problem(std::string text) { problems_.push_back(std::move(text)); }
+    void problem(std::string field, std::uint64_t offset, std::string reason) {
+        problems_.push_back(make_error(std::move(field), offset, std::move(reason)));
+    }
+    void problem(std::string field, std::uint64_t offset, std::uint64_t value, std::string reason) {
+        problems_.push_back(make_error(std::move(field), offset, value, std::move(reason)));
+    }
+    // A reader's error inside a part: its own field, offset and value, told under the part's name.
+    void read_problem(const std::string& part, const Error& e) {
+        Error out = e;
+        out.field = part;
+        out.reason = e.message();
+        problems_.push_back(std::move(out));
+    }
 
     const SegmentPlace& place_of(const Segment* seg) const {
         return layout_.segments[static_cast<std::size_t>(seg - image_.segments.data())];
+    }
+
+    std::uint64_t header_field(const Segment& seg, std::size_t field) const {
+        return place_of(&seg).header_offset + field;
+    }
+    std::uint64_t in_code(std::uint64_t position) const { return place_of(code_).data_offset + position; }
+    // Where the form data starts: a problem inside the form is placed there (records carry no
+    // offsets once read).
+    std::uint64_t form_offset() const {
+        const Segment* seg = image_.find(cf::form_name);
+        return seg != nullptr ? place_of(seg).data_offset : 0;
     }
 
     std::uint64_t code_size() const { return code_ && code_->data ? code_->data->size() : 0; }
@@ -74,49 +95,60 @@ class Verifier {
     void check_header() {
         const auto& h = image_.header;
         if (h.first_segment != layout_.library_end) {
-            problem("header.first_segment: " + hex(h.first_segment) + " is not the first segment header (" +
-                    hex(layout_.library_end) + ")");
+            problem(
+                "header.first_segment", cf::first_segment_offset, h.first_segment,
+                hex(h.first_segment) + " is not the first segment header (" + hex(layout_.library_end) + ")");
         }
         if (h.library_end != layout_.library_end) {
-            problem("header.library_end: " + hex(h.library_end) + " is not where the library table ends (" +
-                    hex(layout_.library_end) + ")");
+            problem("header.library_end", cf::library_end_offset, h.library_end,
+                    hex(h.library_end) + " is not where the library table ends (" + hex(layout_.library_end) +
+                        ")");
         }
         for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
             const char* name = cf::table_segment_names[t];
             const Segment* seg = image_.find(name);
             std::uint64_t want = seg ? place_of(seg).header_offset : cf::none;
             if (h.segment_table[t] != want) {
-                problem(std::string("header.") + name + "_segment: " + hex(h.segment_table[t]) +
-                        (seg ? " is not the " + std::string(name) + " segment header (" + hex(want) + ")"
-                             : " but the image has no " + std::string(name) + " segment"));
+                problem(std::string("header.") + name + "_segment", cf::segment_table_offset + 4 * t,
+                        h.segment_table[t],
+                        hex(h.segment_table[t]) +
+                            (seg ? " is not the " + std::string(name) + " segment header (" + hex(want) + ")"
+                                 : " but the image has no " + std::string(name) + " segment"));
             }
         }
         const Segment* code = image_.find(cf::code_name);
         if (code == nullptr || !code->data) {
-            problem("header.entry: the image has no stored code segment");
+            problem("header.entry", cf::entry_offset, h.entry, "the image has no stored code segment");
         } else {
             std::uint64_t begin = place_of(code).data_offset;
             std::uint64_t end = begin + code->data->size();
             if (h.entry < begin || h.entry >= end) {
-                problem("header.entry: " + hex(h.entry) + " lies outside the code segment's data (" +
-                        hex(begin) + " to " + hex(end) + ")");
+                problem("header.entry", cf::entry_offset, h.entry,
+                        hex(h.entry) + " lies outside the code segment's data (" + hex(begin) + " to " +
+                            hex(end) + ")");
             }
         }
     }
 
+    // A row is its fields, each after a separator but the first, and a terminating zero.
     void check_libraries() {
+        std::uint64_t row_offset = cf::library_table_offset;
         for (std::size_t i = 0; i < image_.libraries.size(); ++i) {
             const auto& row = image_.libraries[i];
             std::string where = "library[" + std::to_string(i) + "]";
+            const std::uint64_t identifier = row_offset + row.file_name.size() + 1;
+            const std::uint64_t major = identifier + row.identifier.size() + 1;
+            const std::uint64_t minor = major + row.major_version.size() + 1;
             if (row.identifier.size() != cf::library_identifier_digits ||
                 !all_of_chars(row.identifier, is_hex_char)) {
-                problem(where + ".identifier: not 32 hexadecimal digits");
+                problem(where + ".identifier", identifier, "not 32 hexadecimal digits");
             }
             if (!all_of_chars(row.major_version, is_digit_char))
-                problem(where + ".major_version: not a decimal number");
+                problem(where + ".major_version", major, "not a decimal number");
             if (!all_of_chars(row.minor_version, is_digit_char))
-                problem(where + ".minor_version: not a decimal number");
-            if (row.file_name.empty()) problem(where + ".file_name: empty");
+                problem(where + ".minor_version", minor, "not a decimal number");
+            if (row.file_name.empty()) problem(where + ".file_name", row_offset, "empty");
+            row_offset = minor + row.minor_version.size() + 1 + row.display_name.size() + 1;
         }
     }
 
@@ -125,20 +157,27 @@ class Verifier {
         for (const auto& seg : image_.segments) {
             std::string where = "segment '" + seg.name + "'";
             if (!seen.insert(seg.name).second)
-                problem(where + ": appears more than once; only the first is used");
+                problem(where, header_field(seg, cf::seg_name),
+                        "appears more than once; only the first is used");
             if ((seg.flags & cf::flag_present) == 0)
-                problem(where + ".flags: " + hex(seg.flags) + " lacks 0x01");
+                problem(where + ".flags", header_field(seg, cf::seg_flags), seg.flags,
+                        hex(seg.flags) + " lacks 0x01");
             if (seg.memory_size < seg.stored_size()) {
-                problem(where + ".memory_size: " + hex(seg.memory_size) +
-                        " is smaller than the stored data (" + hex(seg.stored_size()) + ")");
+                problem(where + ".memory_size", header_field(seg, cf::seg_memory_size), seg.memory_size,
+                        hex(seg.memory_size) + " is smaller than the stored data (" + hex(seg.stored_size()) +
+                            ")");
             }
             if (!seg.relocations.empty() && &seg != image_.find(cf::code_name)) {
-                problem(where + ": only the code segment has relocation entries");
+                problem(where, header_field(seg, cf::seg_relocation_count), seg.relocations.size(),
+                        "only the code segment has relocation entries");
             }
             check_flags(seg, where);
         }
-        for (const char* name : {cf::const_name, cf::form_name, cf::code_name, cf::var_name}) {
-            if (image_.find(name) == nullptr) problem(std::string("segment '") + name + "': missing");
+        // A missing segment is placed at its entry of the header's table.
+        for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
+            const char* name = cf::table_segment_names[t];
+            if (name == std::string_view(cf::help_name) || image_.find(name) != nullptr) continue;
+            problem(std::string("segment '") + name + "'", cf::segment_table_offset + 4 * t, "missing");
         }
     }
 
@@ -147,20 +186,24 @@ class Verifier {
     void check_flags(const Segment& seg, const std::string& where) {
         constexpr std::uint32_t known =
             cf::flag_present | cf::flag_writable | cf::flag_code | cf::flag_zero_fill;
+        const std::string field = where + ".flags";
+        const std::uint64_t at = header_field(seg, cf::seg_flags);
+        const std::string flags = hex(seg.flags);
         if ((seg.flags & ~known) != 0)
-            problem(where + ".flags: " + hex(seg.flags) + " has bits no segment uses (" +
-                    hex(seg.flags & ~known) + ")");
+            problem(field, at, seg.flags,
+                    flags + " has bits no segment uses (" + hex(seg.flags & ~known) + ")");
         const bool zero_fill = (seg.flags & cf::flag_zero_fill) != 0;
         if (zero_fill && seg.data)
-            problem(where + ".flags: " + hex(seg.flags) + " says nothing is stored, but the segment stores " +
-                    hex(seg.stored_size()) + " bytes");
+            problem(field, at, seg.flags,
+                    flags + " says nothing is stored, but the segment stores " + hex(seg.stored_size()) +
+                        " bytes");
         if (!zero_fill && !seg.data)
-            problem(where + ".flags: " + hex(seg.flags) + " lacks 0x10, but the segment stores nothing");
+            problem(field, at, seg.flags, flags + " lacks 0x10, but the segment stores nothing");
         const bool is_code = &seg == image_.find(cf::code_name);
         if (is_code && (seg.flags & cf::flag_code) == 0)
-            problem(where + ".flags: " + hex(seg.flags) + " lacks 0x04 on the code segment");
+            problem(field, at, seg.flags, flags + " lacks 0x04 on the code segment");
         if (!is_code && (seg.flags & cf::flag_code) != 0)
-            problem(where + ".flags: " + hex(seg.flags) + " marks machine code outside the code segment");
+            problem(field, at, seg.flags, flags + " marks machine code outside the code segment");
     }
 
     void check_code_relocations() {
@@ -170,14 +213,18 @@ class Verifier {
         for (std::size_t i = 0; i < code_->relocations.size(); ++i) {
             std::uint32_t entry = code_->relocations[i];
             std::string where = "code.relocation[" + std::to_string(i) + "]";
+            const std::uint64_t entry_at =
+                header_field(*code_, cf::seg_fixed_size) + i * cf::relocation_entry_size;
             auto r = decode_relocation(entry);
             if (!r) {
-                problem(where + ": kind " + std::to_string(entry & 7) + " is not defined (0 to 3)");
+                problem(where, entry_at, entry,
+                        "kind " + std::to_string(entry & 7) + " is not defined (0 to 3)");
                 continue;
             }
             if (!fits_in_code(r->position)) {
-                problem(where + ": position " + hex(r->position) +
-                        " leaves no room for 4 bytes in the code (" + hex(code_size()) + " bytes)");
+                problem(where, entry_at, entry,
+                        "position " + hex(r->position) + " leaves no room for 4 bytes in the code (" +
+                            hex(code_size()) + " bytes)");
                 continue;
             }
             patched_.push_back({r->position, where});
@@ -201,8 +248,9 @@ class Verifier {
                     break;
             }
             if (value >= limit) {
-                problem(where + ": value " + hex(value) + " at " + hex(r->position) + " lies outside the " +
-                        target + " (" + hex(limit) + " bytes)");
+                problem(where, in_code(r->position), value,
+                        "value " + hex(value) + " at " + hex(r->position) + " lies outside the " + target +
+                            " (" + hex(limit) + " bytes)");
             }
         }
     }
@@ -211,42 +259,49 @@ class Verifier {
         const Segment* seg = image_.find(cf::reloc1_name);
         if (seg == nullptr) return;
         if (!seg->data) {
-            problem("segment '@reloc1': stores nothing");
+            problem("segment '@reloc1'", header_field(*seg, cf::seg_flags), seg->flags, "stores nothing");
             return;
         }
         auto lists = read_reloc1(*seg->data, place_of(seg).data_offset);
         if (!lists) {
-            problem("@reloc1: " + lists.error().message());
+            read_problem("@reloc1", lists.error());
             return;
         }
         reloc1_ = std::move(*lists);
         if (seg->memory_size != seg->stored_size()) {
-            problem("segment '@reloc1'.memory_size: " + hex(seg->memory_size) +
-                    " is not the size of its lists (" + hex(seg->stored_size()) + ")");
+            problem(
+                "segment '@reloc1'.memory_size", header_field(*seg, cf::seg_memory_size), seg->memory_size,
+                hex(seg->memory_size) + " is not the size of its lists (" + hex(seg->stored_size()) + ")");
         }
+        // Each list is its count, then its positions.
+        std::uint64_t list_at = place_of(seg).data_offset;
         for (std::size_t l = 0; l < reloc1_list_count; ++l) {
             const auto& list = reloc1_.lists[l];
             for (std::size_t i = 0; i < list.size(); ++i) {
                 std::string where = "@reloc1.list" + std::to_string(l + 1) + "[" + std::to_string(i) + "]";
+                const std::uint64_t position_at = list_at + 4 + 4 * i;
                 if (i > 0 && list[i] <= list[i - 1])
-                    problem(where + ": positions are not in ascending order");
+                    problem(where, position_at, list[i], "positions are not in ascending order");
                 if (!fits_in_code(list[i])) {
-                    problem(where + ": position " + hex(list[i]) +
-                            " leaves no room for 4 bytes in the code (" + hex(code_size()) + " bytes)");
+                    problem(where, position_at, list[i],
+                            "position " + hex(list[i]) + " leaves no room for 4 bytes in the code (" +
+                                hex(code_size()) + " bytes)");
                     continue;
                 }
                 patched_.push_back({list[i], where});
                 std::uint32_t value = get_u32(*code_->data, list[i]);
                 if (l == static_cast<std::size_t>(Reloc1List::library_numbers) &&
                     value >= image_.libraries.size()) {
-                    problem(where + ": library number " + std::to_string(value) +
-                            " has no row in the library table");
+                    problem(where, in_code(list[i]), value,
+                            "library number " + std::to_string(value) + " has no row in the library table");
                 }
                 if (l == static_cast<std::size_t>(Reloc1List::type_words) && !is_unit_type_word(value)) {
-                    problem(where + ": " + hex(value) + " is not a unit type word");
+                    problem(where, in_code(list[i]), value, hex(value) + " is not a unit type word");
                 }
-                if (l == static_cast<std::size_t>(Reloc1List::unit_ids)) unit_refs_.push_back({value, where});
+                if (l == static_cast<std::size_t>(Reloc1List::unit_ids))
+                    unit_refs_.push_back({value, where, in_code(list[i])});
             }
+            list_at += 4 + 4 * list.size();
         }
     }
 
@@ -255,7 +310,7 @@ class Verifier {
         if (seg == nullptr || !seg->data) return;
         auto form = read_form(*seg->data, place_of(seg).data_offset);
         if (!form) {
-            problem("form: " + form.error().message());
+            read_problem("form", form.error());
             return;
         }
         std::set<std::uint32_t> defined;
@@ -266,8 +321,8 @@ class Verifier {
         };
         auto check_handler = [&](std::uint64_t offset, const std::string& where) {
             if (offset >= code_size()) {
-                problem(where + ": handler " + hex(offset) + " lies outside the code (" + hex(code_size()) +
-                        " bytes)");
+                problem(where, form_offset(), offset,
+                        "handler " + hex(offset) + " lies outside the code (" + hex(code_size()) + " bytes)");
             }
         };
         for (const auto& window : form->windows) {
@@ -290,12 +345,13 @@ class Verifier {
             check_menu_run(window);
         }
         if (image_.header.id_counter < highest) {
-            problem("header.id_counter: " + hex(image_.header.id_counter) +
-                    " is below the highest identifier's " + hex(highest));
+            problem("header.id_counter", cf::id_counter_offset, image_.header.id_counter,
+                    hex(image_.header.id_counter) + " is below the highest identifier's " + hex(highest));
         }
-        for (const auto& [id, where] : unit_refs_) {
-            if (!defined.count(id))
-                problem(where + ": identifier " + hex(id) + " is not defined in the form");
+        for (const auto& ref : unit_refs_) {
+            if (!defined.count(ref.id))
+                problem(ref.where, ref.offset, ref.id,
+                        "identifier " + hex(ref.id) + " is not defined in the form");
         }
     }
 
@@ -307,19 +363,21 @@ class Verifier {
         auto note = [&](std::uint32_t id, const std::string& where) {
             auto [at, fresh] = ids.emplace(id, where);
             if (!fresh) {
-                problem(where + ": identifier " + hex(id) + " is also " + at->second);
+                problem(where, form_offset(), id, "identifier " + hex(id) + " is also " + at->second);
                 return;
             }
             auto [s, new_serial] = serials.emplace(unit_id_serial(id), id);
             if (!new_serial)
-                problem(where + ": serial number " + hex(unit_id_serial(id)) + " of " + hex(id) +
-                        " is also that of " + hex(s->second));
+                problem(where, form_offset(), id,
+                        "serial number " + hex(unit_id_serial(id)) + " of " + hex(id) + " is also that of " +
+                            hex(s->second));
         };
         std::set<std::uint32_t> classes;
         for (const auto& window : form.windows) {
             const std::string where = "form window " + hex(window.id);
             note(window.id, where);
-            if (unit_id_kind(window.id) != UnitKind::window) problem(where + ": not a window identifier");
+            if (unit_id_kind(window.id) != UnitKind::window)
+                problem(where, form_offset(), window.id, "not a window identifier");
             // Windows of one class may share its identifier.
             if (classes.insert(window.class_id).second) note(window.class_id, where + " class");
             for (std::size_t i = 0; i < window.units.size(); ++i) {
@@ -330,9 +388,10 @@ class Verifier {
                                       : unit.type() == UnitType::menu_item ? UnitKind::menu_item
                                                                            : UnitKind::control;
                 if (unit_id_kind(unit.id) != want) {
-                    problem(uwhere + ": identifier kind " + hex(unit_id_kind_byte(unit.id)) +
-                            " does not agree with a " + std::string(unit_type_name(unit.type())) + " (" +
-                            hex(static_cast<std::uint8_t>(want)) + ")");
+                    problem(uwhere, form_offset(), unit.id,
+                            "identifier kind " + hex(unit_id_kind_byte(unit.id)) + " does not agree with a " +
+                                std::string(unit_type_name(unit.type())) + " (" +
+                                hex(static_cast<std::uint8_t>(want)) + ")");
                 }
             }
         }
@@ -348,28 +407,32 @@ class Verifier {
             const std::string uwhere = where + " unit " + hex(unit.id);
             if (record->parent != 0) {
                 const FormUnit* parent = window.find_unit(record->parent);
+                const std::string field = uwhere + ".parent";
                 if (parent == nullptr) {
-                    problem(uwhere + ".parent: " + hex(record->parent) + " is not a unit of this window");
+                    problem(field, form_offset(), record->parent,
+                            hex(record->parent) + " is not a unit of this window");
                 } else if (parent->type() != UnitType::group_box) {
-                    problem(uwhere + ".parent: " + hex(record->parent) + " is not a group box");
+                    problem(field, form_offset(), record->parent,
+                            hex(record->parent) + " is not a group box");
                 } else {
                     const auto& kids = parent->unit()->children;
                     if (std::find(kids.begin(), kids.end(), unit.id) == kids.end())
-                        problem(uwhere + ".parent: group box " + hex(record->parent) +
-                                " does not list it as a child");
+                        problem(field, form_offset(), record->parent,
+                                "group box " + hex(record->parent) + " does not list it as a child");
                 }
             }
+            const std::string children = uwhere + ".children";
             if (!record->children.empty() && record->type != UnitType::group_box)
-                problem(uwhere + ".children: only a group box has children");
+                problem(children, form_offset(), "only a group box has children");
             std::set<std::uint32_t> listed;
             for (std::uint32_t child : record->children) {
                 if (!listed.insert(child).second) {
-                    problem(uwhere + ".children: " + hex(child) + " is listed twice");
+                    problem(children, form_offset(), child, hex(child) + " is listed twice");
                     continue;
                 }
                 const FormUnit* c = window.find_unit(child);
                 if (c == nullptr || c->unit() == nullptr || c->unit()->parent != unit.id)
-                    problem(uwhere + ".children: " + hex(child) + " does not name it as its parent");
+                    problem(children, form_offset(), child, hex(child) + " does not name it as its parent");
             }
         }
     }
@@ -385,8 +448,8 @@ class Verifier {
             ++count;
         }
         if (first && *last - *first + 1 != count) {
-            problem("form window " + hex(window.id) + " unit " + hex(window.units[*last].id) +
-                    ": the menu items are not one unbroken run of the unit list");
+            problem("form window " + hex(window.id) + " unit " + hex(window.units[*last].id), form_offset(),
+                    window.units[*last].id, "the menu items are not one unbroken run of the unit list");
         }
     }
 
@@ -394,8 +457,9 @@ class Verifier {
         std::sort(patched_.begin(), patched_.end());
         for (std::size_t i = 1; i < patched_.size(); ++i) {
             if (patched_[i].first - patched_[i - 1].first < 4) {
-                problem(patched_[i].second + ": position " + hex(patched_[i].first) + " overlaps " +
-                        patched_[i - 1].second + " at " + hex(patched_[i - 1].first));
+                problem(patched_[i].second, in_code(patched_[i].first), patched_[i].first,
+                        "position " + hex(patched_[i].first) + " overlaps " + patched_[i - 1].second +
+                            " at " + hex(patched_[i - 1].first));
             }
         }
     }
@@ -405,14 +469,23 @@ class Verifier {
     const Segment* code_ = nullptr;
     Reloc1Lists reloc1_;
     std::vector<std::pair<std::uint32_t, std::string>> patched_;
-    std::vector<std::pair<std::uint32_t, std::string>> unit_refs_;
-    std::vector<std::string> problems_;
+    struct UnitReference {
+        std::uint32_t id = 0;
+        std::string where;
+        std::uint64_t offset = 0;
+    };
+    std::vector<UnitReference> unit_refs_;
+    std::vector<Error> problems_;
 };
 
 }  // namespace
 
-std::vector<std::string> verify_image(const Image& image) {
+std::vector<Error> verify_image(const Image& image) {
     return Verifier(image).run();
+}
+
+std::string verify_line(const Error& problem) {
+    return problem.field + ": " + problem.reason;
 }
 
 }  // namespace tockly::image

@@ -60,8 +60,7 @@ Status apply_relocations(std::span<std::uint8_t> code, std::span<const std::uint
                          const RelocationBases& bases) {
     // Check everything first so that a refused list leaves the code untouched.
     for (std::uint32_t entry : entries) {
-        auto r = decode_relocation(entry);
-        if (!r) return r.error();
+        TOCKLY_TRY(r, decode_relocation(entry));
         if (!fits(code, r->position)) {
             return make_error("relocation.position", r->position, entry,
                               "no room for a 4-byte value in the code");
@@ -79,8 +78,7 @@ Result<std::vector<std::uint8_t>> relocated_copy(std::span<const std::uint8_t> c
                                                  std::span<const std::uint32_t> entries,
                                                  const RelocationBases& bases) {
     std::vector<std::uint8_t> copy(code.begin(), code.end());
-    auto done = apply_relocations(copy, entries, bases);
-    if (!done) return done.error();
+    TOCKLY_TRY(done, apply_relocations(copy, entries, bases));
     return copy;
 }
 
@@ -103,8 +101,7 @@ Result<Reloc1Lists> read_reloc1(std::span<const std::uint8_t> data, std::uint64_
     Reloc1Lists out;
     for (auto& list : out.lists) {
         std::uint64_t at = cur.offset();
-        auto count = cur.u32("reloc1.count");
-        if (!count) return count.error();
+        TOCKLY_TRY(count, cur.u32("reloc1.count"));
         if (*count > cur.remaining() / 4) {
             return make_error("reloc1.count", at, *count, "more positions than bytes remain in the lists");
         }

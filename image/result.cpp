@@ -1,19 +1,12 @@
 #include "image/result.h"
 
-#include <cstdio>
+#include "image/hex_text.h"
 
 namespace tockly::image {
 
 std::string Error::message() const {
-    char where[64];
-    std::snprintf(where, sizeof where, " at offset 0x%llx", static_cast<unsigned long long>(offset));
-    std::string text = "field '" + field + "'" + where;
-    if (has_value) {
-        char val[48];
-        std::snprintf(val, sizeof val, ": value 0x%llx (%llu)", static_cast<unsigned long long>(value),
-                      static_cast<unsigned long long>(value));
-        text += val;
-    }
+    std::string text = "field '" + field + "' at offset " + hex(offset, 1, HexLetters::lower);
+    if (has_value) text += ": value " + hex(value, 1, HexLetters::lower) + " (" + std::to_string(value) + ")";
     text += ": " + reason;
     return text;
 }

@@ -26,7 +26,7 @@ Error make_error(std::string field, std::uint64_t offset, std::uint64_t value, s
 
 template <typename T>
 class [[nodiscard]] Result {
-public:
+  public:
     Result(T value) : state_(std::move(value)) {}
     Result(Error error) : state_(std::move(error)) {}
 
@@ -44,7 +44,7 @@ public:
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
 
-private:
+  private:
     std::variant<T, Error> state_;
 };
 
@@ -53,3 +53,23 @@ struct Ok {};
 using Status = Result<Ok>;
 
 }  // namespace tockly::image
+
+// Early returns for Results: when the expression failed, its error is returned from the
+// enclosing function (whose Result type takes an Error).
+// TOCKLY_TRY(size, cur.u32("x.size")); declares `size` as the Result; then *size is the value.
+#define TOCKLY_TRY(name, ...)  \
+    auto name = (__VA_ARGS__); \
+    if (!name) return name.error()
+// TOCKLY_TRY_ASSIGN(window.id, cur.u32("x.id")); moves the value into something that exists.
+#define TOCKLY_TRY_ASSIGN(target, ...)                              \
+    do {                                                            \
+        auto tockly_try_result_ = (__VA_ARGS__);                    \
+        if (!tockly_try_result_) return tockly_try_result_.error(); \
+        (target) = std::move(*tockly_try_result_);                  \
+    } while (0)
+// TOCKLY_CHECK(r.finish()); for a Result whose value is not needed.
+#define TOCKLY_CHECK(...)                                           \
+    do {                                                            \
+        auto tockly_try_result_ = (__VA_ARGS__);                    \
+        if (!tockly_try_result_) return tockly_try_result_.error(); \
+    } while (0)

@@ -178,17 +178,15 @@ image::Result<std::vector<std::uint32_t>> decode_cleanup_routine(std::span<const
 image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
                                       std::span<const HandlerEntry> handlers,
                                       const image::RelocationBases& bases) {
-    auto read = image::read_image_prefix(bytes);
-    if (!read) return read.error();
+    TOCKLY_TRY(read, image::read_image_prefix(bytes));
     LoadedImage out;
     out.image = std::move(read.value().image);
-    auto layout = image::compute_layout(out.image);
-    if (!layout) return layout.error();
+    TOCKLY_TRY(layout, image::compute_layout(out.image));
     // Whatever `verify` finds wrong the host refuses too: an image that contradicts itself is
     // never run on a guess.
-    const std::vector<std::string> problems = image::verify_image(out.image);
+    const std::vector<image::Error> problems = image::verify_image(out.image);
     if (!problems.empty()) {
-        std::string reason = problems.front();
+        std::string reason = image::verify_line(problems.front());
         if (problems.size() > 1) reason += " (and " + std::to_string(problems.size() - 1) + " more problems)";
         return make_error("image", 0, reason);
     }
@@ -203,21 +201,16 @@ image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
         }
         return make_error(std::string("segment '") + name + "'", 0, "the image has no such segment");
     };
-    auto code_i = segment(cf::code_name, true);
-    if (!code_i) return code_i.error();
-    auto form_i = segment(cf::form_name, true);
-    if (!form_i) return form_i.error();
-    auto var_i = segment(cf::var_name, false);
-    if (!var_i) return var_i.error();
-    auto reloc_i = segment(cf::reloc1_name, true);
-    if (!reloc_i) return reloc_i.error();
+    TOCKLY_TRY(code_i, segment(cf::code_name, true));
+    TOCKLY_TRY(form_i, segment(cf::form_name, true));
+    TOCKLY_TRY(var_i, segment(cf::var_name, false));
+    TOCKLY_TRY(reloc_i, segment(cf::reloc1_name, true));
 
     const image::Segment& code_seg = out.image.segments[*code_i];
     const std::uint64_t code_at = layout->segments[*code_i].data_offset;
     const std::span<const std::uint8_t> code = *code_seg.data;
 
-    auto relocated = image::relocated_copy(code, code_seg.relocations, bases);
-    if (!relocated) return relocated.error();
+    TOCKLY_TRY(relocated, image::relocated_copy(code, code_seg.relocations, bases));
     out.code = std::move(relocated.value());
 
     auto reloc1 =
@@ -233,27 +226,24 @@ image::Result<LoadedImage> load_image(std::span<const std::uint8_t> bytes,
         }
     }
 
-    auto form = image::read_form(*out.image.segments[*form_i].data, layout->segments[*form_i].data_offset);
-    if (!form) return form.error();
+    TOCKLY_TRY(form,
+               image::read_form(*out.image.segments[*form_i].data, layout->segments[*form_i].data_offset));
     out.form = std::move(form.value());
 
     TableBinder binder(code, code_at, handlers);
-    auto design = design_program(out.form, binder);
-    if (!design) return design.error();
+    TOCKLY_TRY(design, design_program(out.form, binder));
     out.design = std::move(design.value());
 
     const std::uint64_t entry = out.image.header.entry;
     if (entry < code_at || entry - code_at >= code.size())
         return make_error("header.entry", cf::entry_offset, entry,
                           "the entry routine does not lie in the code");
-    auto facts =
-        decode_entry_routine(code, code_seg.relocations, static_cast<std::uint32_t>(entry - code_at));
-    if (!facts) return facts.error();
+    TOCKLY_TRY(facts,
+               decode_entry_routine(code, code_seg.relocations, static_cast<std::uint32_t>(entry - code_at)));
     if (out.design.find(facts->start_window) == nullptr)
         return make_error("entry routine", entry, facts->start_window,
                           "the start-up window is not in the form");
-    auto releases = decode_cleanup_routine(code, code_seg.relocations, facts->cleanup_offset);
-    if (!releases) return releases.error();
+    TOCKLY_TRY(releases, decode_cleanup_routine(code, code_seg.relocations, facts->cleanup_offset));
 
     const image::Segment& var = out.image.segments[*var_i];
     out.cleanup_offset = facts->cleanup_offset;

@@ -3,23 +3,19 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "host/core/arg_access.h"
 #include "host/core/second_ticks.h"
 #include "host/core/service_commands.h"
 #include "host/host_constants.h"
 #include "image/form.h"
+#include "image/hex_text.h"
 
 namespace tockly::host {
 
 namespace {
 
-std::string hex(std::uint64_t value) {
-    std::ostringstream out;
-    out << "0x" << std::hex << std::uppercase << value;
-    return out.str();
-}
+using image::hex;
 
 constexpr std::int32_t kCreated = image::event::created;
 constexpr std::int32_t kDestroying = image::event::destroying;

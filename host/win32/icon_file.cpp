@@ -14,14 +14,11 @@ constexpr std::uint64_t kEntrySize = 16;
 
 image::Result<std::vector<IconImage>> read_icon_file(std::span<const std::uint8_t> file) {
     image::ReadCursor in(file);
-    auto reserved = in.u16("icon.reserved");
-    if (!reserved) return reserved.error();
-    auto type = in.u16("icon.type");
-    if (!type) return type.error();
+    TOCKLY_TRY(reserved, in.u16("icon.reserved"));
+    TOCKLY_TRY(type, in.u16("icon.type"));
     if (reserved.value() != 0 || type.value() != kIconType)
         return image::make_error("icon.type", 2, type.value(), "not an icon file");
-    auto count = in.u16("icon.count");
-    if (!count) return count.error();
+    TOCKLY_TRY(count, in.u16("icon.count"));
     if (count.value() == 0) return image::make_error("icon.count", 4, 0, "the icon file holds no image");
     if (kHeaderSize + count.value() * kEntrySize > file.size())
         return image::make_error("icon.count", 4, count.value(),

@@ -98,8 +98,7 @@ std::uint32_t address(const void* p) {
 
 image::Result<std::unique_ptr<PreparedImage>> prepare_image(std::span<const std::uint8_t> bytes,
                                                             std::span<const HandlerEntry> handlers) {
-    auto loaded = load_checked(bytes, handlers);
-    if (!loaded) return loaded.error();
+    TOCKLY_TRY(loaded, load_checked(bytes, handlers));
     auto prepared = std::make_unique<PreparedImage>();
     prepared->loaded = std::move(loaded.value());
     LoadedImage& li = prepared->loaded;
@@ -132,8 +131,7 @@ image::Result<std::unique_ptr<PreparedImage>> prepare_image(std::span<const std:
 
     const image::RelocationBases bases{address(memory.table), address(li.const_pool().data()),
                                        address(memory.var), address(memory.code)};
-    auto relocated = image::relocated_copy(*code->data, code->relocations, bases);
-    if (!relocated) return relocated.error();
+    TOCKLY_TRY(relocated, image::relocated_copy(*code->data, code->relocations, bases));
     std::memcpy(memory.code, relocated.value().data(), relocated.value().size());
     FlushInstructionCache(GetCurrentProcess(), memory.code, relocated.value().size());
     li.code = std::move(relocated.value());
@@ -164,6 +162,5 @@ void run_entry(PreparedImage& image, Runtime& runtime) {
     entry();  // does not return: slot 0x24 ends the process
     ExitProcess(0);
 }
-
 
 }  // namespace tockly::host::win32

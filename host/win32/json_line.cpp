@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "image/hex_text.h"
+
 namespace tockly::host::win32 {
 
 std::string json_string(std::string_view utf8) {
@@ -39,9 +41,7 @@ std::string json_string(std::string_view utf8) {
 }
 
 std::string hex_id(std::uint32_t value) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(value));
-    return buf;
+    return image::hex(value, 8);
 }
 
 void JsonLine::key(std::string_view k) {

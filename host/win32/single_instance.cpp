@@ -6,7 +6,6 @@
 // clang-format on
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "host/win32/module_path.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
+#include "image/hex_text.h"
 
 namespace tockly::host::win32 {
 
@@ -32,10 +32,10 @@ std::wstring folder_of(const std::wstring& file) {
     return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
 }
 
+// Upper-case digits without the "0x".
 std::wstring hex(std::uint64_t value, int digits) {
-    wchar_t buffer[20];
-    std::swprintf(buffer, std::size(buffer), L"%0*llX", digits, static_cast<unsigned long long>(value));
-    return buffer;
+    const std::string text = image::hex(value, digits);
+    return std::wstring(text.begin() + 2, text.end());
 }
 
 // The folder as the file system knows it: its volume's serial number and its file index, the same

@@ -174,23 +174,20 @@ std::string member(const std::string& path, std::string_view key) {
 }
 
 Status read_value(const json& j, const std::string& path, std::uint32_t& out) {
-    auto v = json_u32(j, path);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, json_u32(j, path));
     out = *v;
     return Ok{};
 }
 
 Status read_value(const json& j, const std::string& path, std::int32_t& out) {
-    auto v = json_i32(j, path);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, json_i32(j, path));
     out = *v;
     return Ok{};
 }
 
 template <typename Small>
 Status read_small(const json& j, const std::string& path, Small& out) {
-    auto v = json_u32(j, path);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, json_u32(j, path));
     if (*v > std::numeric_limits<Small>::max()) {
         return json_error(path, "must lie in 0 .. " + std::to_string(std::numeric_limits<Small>::max()));
     }
@@ -239,8 +236,7 @@ Status read_value(const json& j, const std::string& path, Colour& out) {
 }
 
 Status read_value(const json& j, const std::string& path, std::string& out) {
-    auto v = json_text(j, path);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, json_text(j, path));
     out = std::move(*v);
     return Ok{};
 }
@@ -258,8 +254,7 @@ Status read_value(const json& j, const std::string& path, std::vector<std::strin
 template <typename T, std::size_t N>
 Status read_value(const json& j, const std::string& path, std::array<T, N>& out) {
     if constexpr (std::is_same_v<T, std::uint8_t>) {
-        auto bytes = json_hex(j, path);
-        if (!bytes) return bytes.error();
+        TOCKLY_TRY(bytes, json_hex(j, path));
         if (bytes->size() != N) return json_error(path, "must hold exactly " + std::to_string(N) + " bytes");
         std::copy(bytes->begin(), bytes->end(), out.begin());
         return Ok{};
@@ -443,8 +438,7 @@ Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
     if (*type == UnitType::menu_item) {
         MenuItemRecord m;
         menu_item_fields(r, m);
-        Status s = r.finish();
-        if (!s) return s.error();
+        TOCKLY_CHECK(r.finish());
         unit.record = std::move(m);
         return unit;
     }
@@ -458,8 +452,7 @@ Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
     if (const json* c = r.find("children")) r.fail(read_ids(*c, member(path, "children"), u.children));
     if (const json* b = r.find("bindings")) r.fail(read_bindings(*b, member(path, "bindings"), u.bindings));
     if (const json* b = r.find("blob")) {
-        auto blob = blob_from_json(*b, u.type, member(path, "blob"));
-        if (!blob) return blob.error();
+        TOCKLY_TRY(blob, blob_from_json(*b, u.type, member(path, "blob")));
         u.blob = std::move(*blob);
     }
     r("zero_a", u.zero_a);
@@ -467,16 +460,14 @@ Result<FormUnit> unit_from_json(const json& j, const std::string& path) {
     r("zero_b", u.zero_b);
     r("zero_c", u.zero_c);
     if (const json* d = r.find("reserved_data")) {
-        auto bytes = json_hex(*d, member(path, "reserved_data"));
-        if (!bytes) return bytes.error();
+        TOCKLY_TRY(bytes, json_hex(*d, member(path, "reserved_data")));
         u.reserved_data.assign(bytes->begin(), bytes->end());
     }
     r("reserved_text", u.reserved_text);
     r("zero_d", u.zero_d);
     r("zero_e", u.zero_e);
     r("zero_f", u.zero_f);
-    Status s = r.finish();
-    if (!s) return s.error();
+    TOCKLY_CHECK(r.finish());
     unit.record = std::move(u);
     return unit;
 }
@@ -491,12 +482,10 @@ Result<FormWindow> window_from_json(const json& j, const std::string& path) {
     r("name", w.name);
     r("comment", w.comment);
     const json* units = r.find("units");
-    Status s = r.finish();
-    if (!s) return s.error();
+    TOCKLY_CHECK(r.finish());
     if (!units || !units->is_array()) return json_error(member(path, "units"), "must be an array of units");
     for (std::size_t i = 0; i < units->size(); ++i) {
-        auto u = unit_from_json((*units)[i], member(path, "units") + "[" + std::to_string(i) + "]");
-        if (!u) return u.error();
+        TOCKLY_TRY(u, unit_from_json((*units)[i], member(path, "units") + "[" + std::to_string(i) + "]"));
         w.units.push_back(std::move(*u));
     }
     return w;
@@ -524,13 +513,11 @@ json form_to_json(const FormData& form) {
 
 Result<FormData> form_from_json(const json& j) {
     if (auto s = json_only_keys(j, "", {"windows"}); !s) return s.error();
-    auto windows = json_member(j, "windows", "");
-    if (!windows) return windows.error();
+    TOCKLY_TRY(windows, json_member(j, "windows", ""));
     if (!(*windows)->is_array()) return json_error("windows", "must be an array of windows");
     FormData form;
     for (std::size_t k = 0; k < (*windows)->size(); ++k) {
-        auto w = window_from_json((**windows)[k], "windows[" + std::to_string(k) + "]");
-        if (!w) return w.error();
+        TOCKLY_TRY(w, window_from_json((**windows)[k], "windows[" + std::to_string(k) + "]"));
         form.windows.push_back(std::move(*w));
     }
     if (auto s = validate_form(form); !s) return s.error();

@@ -14,10 +14,8 @@ std::optional<nlohmann::ordered_json> form_data_to_json(std::span<const std::uin
 }
 
 Result<std::vector<std::uint8_t>> form_data_from_json(const nlohmann::ordered_json& json) {
-    auto form = form_from_json(json);
-    if (!form) return form.error();
-    auto valid = validate_form(*form);
-    if (!valid) return valid.error();
+    TOCKLY_TRY(form, form_from_json(json));
+    TOCKLY_TRY(valid, validate_form(*form));
     return write_form(*form);
 }
 

@@ -45,8 +45,7 @@ Result<std::uint32_t> relocation_from_json(const json& j, const std::string& pat
         }
     }
     if (kind == 8) return json_error(path, "unknown relocation kind '" + s.substr(0, colon) + "'");
-    auto position = json_u32(json(s.substr(colon + 1)), path);
-    if (!position) return position.error();
+    TOCKLY_TRY(position, json_u32(json(s.substr(colon + 1)), path));
     if (*position > relocation_max_position) return json_error(path, "position needs more than 29 bits");
     return *position << 3 | kind;
 }
@@ -88,8 +87,7 @@ Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const
         const std::string key = member.key();
         const json& value = member.value();
         if (key == "text") {
-            auto text = json_text(value, p + ".text");
-            if (!text) return text.error();
+            TOCKLY_TRY(text, json_text(value, p + ".text"));
             if (text->find('\0') != std::string::npos)
                 return json_error(p + ".text", "a text holds no zero byte");
             put_text(pool, *text);
@@ -98,8 +96,7 @@ Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const
             if (!value.is_number()) return json_error(p + ".double", "must be a number");
             put_f64(pool, value.get<double>());
         } else if (key == "byte_set") {
-            auto bytes = json_hex(value, p + ".byte_set");
-            if (!bytes) return bytes.error();
+            TOCKLY_TRY(bytes, json_hex(value, p + ".byte_set"));
             put_u32(pool, 1);
             put_u32(pool, static_cast<std::uint32_t>(bytes->size()));
             put_bytes(pool, *bytes);
@@ -107,8 +104,7 @@ Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const
             if (!value.is_array()) return json_error(p + ".array", "must be an array of dimension sizes");
             put_u32(pool, static_cast<std::uint32_t>(value.size()));
             for (std::size_t d = 0; d < value.size(); ++d) {
-                auto size = json_u32(value[d], p + ".array[" + std::to_string(d) + "]");
-                if (!size) return size.error();
+                TOCKLY_TRY(size, json_u32(value[d], p + ".array[" + std::to_string(d) + "]"));
                 put_u32(pool, *size);
             }
         } else {
@@ -119,22 +115,18 @@ Result<std::vector<std::uint8_t>> const_items_from_json(const json& items, const
 }
 
 Result<Segment> segment_from_json(const json& j, const std::string& path) {
-    auto known = json_only_keys(
+    TOCKLY_CHECK(json_only_keys(
         j, path,
-        {"name", "flags", "memory_size", "reserved", "relocations", "data", "items", "form", "lists"});
-    if (!known) return known.error();
+        {"name", "flags", "memory_size", "reserved", "relocations", "data", "items", "form", "lists"}));
     Segment seg;
-    auto name = json_member(j, "name", path);
-    if (!name) return name.error();
+    TOCKLY_TRY(name, json_member(j, "name", path));
     if (!(*name)->is_string()) return json_error(path + ".name", "must be a string");
     seg.name = (*name)->get<std::string>();
 
-    auto flags = json_member_u32(j, "flags", path);
-    if (!flags) return flags.error();
+    TOCKLY_TRY(flags, json_member_u32(j, "flags", path));
     seg.flags = *flags;
     if (j.contains("reserved")) {
-        auto r = json_u32(j["reserved"], path + ".reserved");
-        if (!r) return r.error();
+        TOCKLY_TRY(r, json_u32(j["reserved"], path + ".reserved"));
         seg.reserved = *r;
     }
     if (j.contains("relocations")) {
@@ -142,8 +134,7 @@ Result<Segment> segment_from_json(const json& j, const std::string& path) {
         const std::string rp = path + ".relocations";
         if (!rel.is_array()) return json_error(rp, "must be an array of \"kind:position\" strings");
         for (std::size_t i = 0; i < rel.size(); ++i) {
-            auto entry = relocation_from_json(rel[i], rp + "[" + std::to_string(i) + "]");
-            if (!entry) return entry.error();
+            TOCKLY_TRY(entry, relocation_from_json(rel[i], rp + "[" + std::to_string(i) + "]"));
             seg.relocations.push_back(*entry);
         }
     }
@@ -153,13 +144,11 @@ Result<Segment> segment_from_json(const json& j, const std::string& path) {
     if (payloads != 1) return json_error(path, "give exactly one of data, items, form or lists");
     if (j.contains("data")) {
         if (!j["data"].is_null()) {
-            auto bytes = json_hex(j["data"], path + ".data");
-            if (!bytes) return bytes.error();
+            TOCKLY_TRY(bytes, json_hex(j["data"], path + ".data"));
             seg.data = std::move(*bytes);
         }
     } else if (j.contains("items")) {
-        auto pool = const_items_from_json(j["items"], path + ".items");
-        if (!pool) return pool.error();
+        TOCKLY_TRY(pool, const_items_from_json(j["items"], path + ".items"));
         seg.data = std::move(*pool);
     } else if (j.contains("form")) {
         auto form = form_data_from_json(j["form"]);
@@ -179,8 +168,7 @@ Result<Segment> segment_from_json(const json& j, const std::string& path) {
             const std::string p = lp + "[" + std::to_string(l) + "]";
             if (!lists[l].is_array()) return json_error(p, "must be an array of positions");
             for (std::size_t i = 0; i < lists[l].size(); ++i) {
-                auto v = json_u32(lists[l][i], p + "[" + std::to_string(i) + "]");
-                if (!v) return v.error();
+                TOCKLY_TRY(v, json_u32(lists[l][i], p + "[" + std::to_string(i) + "]"));
                 out.lists[l].push_back(*v);
             }
         }
@@ -189,13 +177,11 @@ Result<Segment> segment_from_json(const json& j, const std::string& path) {
     if (seg.data && seg.data->size() >= cf::none)
         return json_error(path, "stored data too large for the format");
 
-    auto memory = json_member(j, "memory_size", path);
-    if (!memory) return memory.error();
+    TOCKLY_TRY(memory, json_member(j, "memory_size", path));
     if ((*memory)->is_string() && (*memory)->get<std::string>() == "auto") {
         seg.memory_size = static_cast<std::uint32_t>(seg.stored_size());
     } else {
-        auto m = json_u32(**memory, path + ".memory_size");
-        if (!m) return m.error();
+        TOCKLY_TRY(m, json_u32(**memory, path + ".memory_size"));
         seg.memory_size = *m;
     }
     return seg;
@@ -258,21 +244,17 @@ json image_to_json(const Image& image) {
 
 Result<Image> image_from_json(const json& j) {
     if (!j.is_object()) return json_error("", "an image is a JSON object");
-    auto known = json_only_keys(j, "", {"header", "libraries", "segments"});
-    if (!known) return known.error();
+    TOCKLY_CHECK(json_only_keys(j, "", {"header", "libraries", "segments"}));
     Image image;
     auto& h = image.header;
 
-    auto header = json_member(j, "header", "");
-    if (!header) return header.error();
+    TOCKLY_TRY(header, json_member(j, "header", ""));
     const json& hj = **header;
-    known = json_only_keys(hj, "header",
-                           {"reserved", "first_segment", "word_28", "word_2c", "reserved_30", "id_counter",
-                            "reserved_38", "entry", "segment_table", "library_end"});
-    if (!known) return known.error();
+    TOCKLY_CHECK(json_only_keys(hj, "header",
+                                {"reserved", "first_segment", "word_28", "word_2c", "reserved_30",
+                                 "id_counter", "reserved_38", "entry", "segment_table", "library_end"}));
     if (hj.contains("reserved")) {
-        auto r = json_hex(hj["reserved"], "header.reserved");
-        if (!r) return r.error();
+        TOCKLY_TRY(r, json_hex(hj["reserved"], "header.reserved"));
         if (r->size() != cf::reserved_size)
             return json_error("header.reserved", "must hold exactly 34 bytes");
         std::copy(r->begin(), r->end(), h.reserved.begin());
@@ -286,60 +268,48 @@ Result<Image> image_from_json(const json& j) {
          {Plain{"word_28", &h.word_28}, Plain{"word_2c", &h.word_2c}, Plain{"reserved_30", &h.reserved_30},
           Plain{"id_counter", &h.id_counter}, Plain{"reserved_38", &h.reserved_38}}) {
         if (!hj.contains(w.key)) continue;
-        auto v = json_u32(hj[w.key], std::string("header.") + w.key);
-        if (!v) return v.error();
+        TOCKLY_TRY(v, json_u32(hj[w.key], std::string("header.") + w.key));
         *w.target = *v;
     }
 
-    auto libs = json_member(j, "libraries", "");
-    if (!libs) return libs.error();
+    TOCKLY_TRY(libs, json_member(j, "libraries", ""));
     if (!(*libs)->is_array()) return json_error("libraries", "must be an array");
     for (std::size_t i = 0; i < (*libs)->size(); ++i) {
         const json& r = (**libs)[i];
         const std::string p = "libraries[" + std::to_string(i) + "]";
         if (!r.is_object()) return json_error(p, "must be an object");
-        known = json_only_keys(r, p, {"file", "identifier", "major", "minor", "name"});
-        if (!known) return known.error();
+        TOCKLY_CHECK(json_only_keys(r, p, {"file", "identifier", "major", "minor", "name"}));
         LibraryRow row;
         for (auto [key, target] :
              {std::pair{"file", &row.file_name}, std::pair{"identifier", &row.identifier},
               std::pair{"major", &row.major_version}, std::pair{"minor", &row.minor_version},
               std::pair{"name", &row.display_name}}) {
-            auto m = json_member(r, key, p);
-            if (!m) return m.error();
-            auto text = json_text(**m, p + "." + key);
-            if (!text) return text.error();
+            TOCKLY_TRY(m, json_member(r, key, p));
+            TOCKLY_TRY(text, json_text(**m, p + "." + key));
             *target = std::move(*text);
         }
         image.libraries.push_back(std::move(row));
     }
 
-    auto segs = json_member(j, "segments", "");
-    if (!segs) return segs.error();
+    TOCKLY_TRY(segs, json_member(j, "segments", ""));
     if (!(*segs)->is_array() || (*segs)->empty()) return json_error("segments", "must be a non-empty array");
     for (std::size_t i = 0; i < (*segs)->size(); ++i) {
         const std::string p = "segments[" + std::to_string(i) + "]";
         if (!(**segs)[i].is_object()) return json_error(p, "must be an object");
-        auto seg = segment_from_json((**segs)[i], p);
-        if (!seg) return seg.error();
+        TOCKLY_TRY(seg, segment_from_json((**segs)[i], p));
         image.segments.push_back(std::move(*seg));
     }
 
     // The words that point into the chain: as given, or "auto" (the default) from the chain.
     std::optional<std::uint32_t> entry_in_code;
-    auto entry = json_member(hj, "entry", "header");
-    if (!entry) return entry.error();
+    TOCKLY_TRY(entry, json_member(hj, "entry", "header"));
     if ((*entry)->is_object()) {
-        known = json_only_keys(**entry, "header.entry", {"in_code"});
-        if (!known) return known.error();
-        auto in_code = json_member(**entry, "in_code", "header.entry");
-        if (!in_code) return in_code.error();
-        auto v = json_u32(**in_code, "header.entry.in_code");
-        if (!v) return v.error();
+        TOCKLY_CHECK(json_only_keys(**entry, "header.entry", {"in_code"}));
+        TOCKLY_TRY(in_code, json_member(**entry, "in_code", "header.entry"));
+        TOCKLY_TRY(v, json_u32(**in_code, "header.entry.in_code"));
         entry_in_code = *v;
     } else {
-        auto v = json_u32(**entry, "header.entry");
-        if (!v) return v.error();
+        TOCKLY_TRY(v, json_u32(**entry, "header.entry"));
         h.entry = *v;
     }
     auto laid = finalize_layout(image, entry_in_code);
@@ -349,24 +319,20 @@ Result<Image> image_from_json(const json& j) {
         return e;
     }
     if (hj.contains("first_segment") && !is_auto(hj["first_segment"])) {
-        auto v = json_u32(hj["first_segment"], "header.first_segment");
-        if (!v) return v.error();
+        TOCKLY_TRY(v, json_u32(hj["first_segment"], "header.first_segment"));
         h.first_segment = *v;
     }
     if (hj.contains("library_end") && !is_auto(hj["library_end"])) {
-        auto v = json_u32(hj["library_end"], "header.library_end");
-        if (!v) return v.error();
+        TOCKLY_TRY(v, json_u32(hj["library_end"], "header.library_end"));
         h.library_end = *v;
     }
     if (hj.contains("segment_table") && !is_auto(hj["segment_table"])) {
         const json& t = hj["segment_table"];
         if (!t.is_object()) return json_error("header.segment_table", "must be an object or \"auto\"");
-        known = json_only_keys(t, "header.segment_table", {"const", "form", "help", "code", "var"});
-        if (!known) return known.error();
+        TOCKLY_CHECK(json_only_keys(t, "header.segment_table", {"const", "form", "help", "code", "var"}));
         for (std::size_t k = 0; k < cf::segment_table_count; ++k) {
             if (!t.contains(table_keys[k]) || is_auto(t[table_keys[k]])) continue;
-            auto v = json_u32(t[table_keys[k]], std::string("header.segment_table.") + table_keys[k]);
-            if (!v) return v.error();
+            TOCKLY_TRY(v, json_u32(t[table_keys[k]], std::string("header.segment_table.") + table_keys[k]));
             h.segment_table[k] = *v;
         }
     }

@@ -94,15 +94,13 @@ Result<std::vector<std::uint8_t>> json_hex(const json& j, const std::string& pat
 }
 
 Result<std::uint32_t> json_u32(const json& j, const std::string& path) {
-    auto v = json_integer(j, path);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, json_integer(j, path));
     if (*v < 0 || *v > 0xFFFFFFFFll) return json_error(path, "must lie in 0 .. 0xffffffff");
     return static_cast<std::uint32_t>(*v);
 }
 
 Result<std::int32_t> json_i32(const json& j, const std::string& path) {
-    auto v = json_integer(j, path);
-    if (!v) return v.error();
+    TOCKLY_TRY(v, json_integer(j, path));
     if (*v < std::numeric_limits<std::int32_t>::min() || *v > std::numeric_limits<std::int32_t>::max()) {
         return json_error(path, "must be a signed 32-bit number");
     }
@@ -128,8 +126,7 @@ Result<const json*> json_member(const json& j, const char* key, const std::strin
 }
 
 Result<std::uint32_t> json_member_u32(const json& j, const char* key, const std::string& path) {
-    auto m = json_member(j, key, path);
-    if (!m) return m.error();
+    TOCKLY_TRY(m, json_member(j, key, path));
     return json_u32(**m, member_path(path, key));
 }
 

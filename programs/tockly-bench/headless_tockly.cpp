@@ -77,7 +77,7 @@ const host::LoadedImage& tockly_image() {
 
 HeadlessTockly::HeadlessTockly(std::int64_t start_ms, const std::vector<std::string>& rows,
                                std::span<const host::HandlerEntry> handlers)
-    : clock_(start_ms), windows_(clock_, folder_.path().string()), files_(posix_, windows_), ini_(files_) {
+    : clock_(start_ms), windows_(clock_, folder_.path().string()), files_(counted_, windows_), ini_(files_) {
     const host::LoadedImage& image = tockly_image();
     if (!rows.empty()) {
         std::ofstream out(folder_.path() / "data.ini", std::ios::binary);

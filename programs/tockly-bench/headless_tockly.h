@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/units.h"
@@ -39,6 +40,23 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
+// Passes every call on; counts the files replaced (each save of data.ini is one).
+class CountingFiles final : public host::FileSystem {
+  public:
+    explicit CountingFiles(host::FileSystem& inner) : inner_(inner) {}
+    host::FileRead read_file(const std::string& path) override { return inner_.read_file(path); }
+    bool replace_file(const std::string& path, std::string_view bytes) override {
+        ++replacements_;
+        return inner_.replace_file(path, bytes);
+    }
+    void remove_stale_temporaries(const std::string& path) override { inner_.remove_stale_temporaries(path); }
+    int replacements() const { return replacements_; }
+
+  private:
+    host::FileSystem& inner_;
+    int replacements_ = 0;
+};
+
 // Tockly's image, built once per process.
 const host::LoadedImage& tockly_image();
 
@@ -60,6 +78,8 @@ class HeadlessTockly {
     host::headless::VirtualClock& clock() { return clock_; }
     host::CountingAllocator& memory() { return memory_; }
     const std::filesystem::path& folder() const { return folder_.path(); }
+    // How many times a file of the program's folder was replaced (written) so far.
+    int file_writes() const { return counted_.replacements(); }
 
     // A unit of the newest open opening of its window.
     host::WindowInstance& window_of(const app::Unit& unit);
@@ -76,6 +96,7 @@ class HeadlessTockly {
     host::headless::VirtualClock clock_;
     host::headless::HeadlessWindowSystem windows_;
     host::PosixFileSystem posix_;
+    CountingFiles counted_{posix_};
     host::headless::HeadlessFiles files_;
     host::IniStore ini_;
     host::CountingAllocator memory_;

@@ -11,7 +11,7 @@ int run_verify(const Args& args) {
     auto image = load_image(*path);
     if (!image) return exit_bad_input;
     auto problems = image::verify_image(*image);
-    for (const auto& p : problems) std::cout << *path << ": " << p << "\n";
+    for (const auto& p : problems) std::cout << *path << ": " << image::verify_line(p) << "\n";
     if (!problems.empty()) return exit_problems;
     std::cout << *path << ": ok\n";
     return exit_ok;

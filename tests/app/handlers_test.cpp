@@ -1,68 +1,158 @@
-// Tockly's handlers run against an in-memory host: what they leave in the controls, the list, the
-// data file and the log of effects. After every test each block the host handed out has been
-// released exactly once (the reminder message excepted: it lives until the program ends).
+// Tockly's handlers run on the headless host with Tockly's own image: every control, combo item,
+// list row and file is the real host's, and input arrives as a user gives it (a click on a disabled
+// button is refused, a selection follows its row). What the handlers leave in the controls, the
+// list and data.ini is checked, and what a user would see or hear, in order. After every test each
+// text the host handed out has been released exactly once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/handler_ids.h"
-#include "app/handler_table.h"
 #include "app/units.h"
-#include "fake_host.h"
+#include "host/core/date_time.h"
+#include "programs/tockly-bench/headless_tockly.h"
 
 namespace tockly::app {
 namespace {
 
-namespace prop = host::property;
-using testing::BoundConstants;
-using testing::FakeHost;
+using bench::HeadlessTockly;
+using host::headless::Json;
 using Rows = std::vector<std::string>;
+using Effects = std::vector<std::string>;
 
 const std::string kReminder = "     温馨提示    ";
 const std::string kProgram = "     运行程序    ";
 const std::string kShutdown = "     定时关机    ";
 const std::string kNotice = "时间到达后将在5秒后关机！";
+const std::string kTableKey = "时表";
+const std::string kRingtoneKey = "铃声";
+
+std::int64_t at(int h, int m, int s) {
+    return host::make_date_time(2026, 12, 9, h, m, s);
+}
+
+// An effect in one line: its kind, then its fields as `name=value` (texts stay GBK).
+std::string describe(const Json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    std::string out;
+    if (value.is_array()) {
+        for (const Json& item : value) out += (out.empty() ? "" : ", ") + describe(item);
+        return "[" + out + "]";
+    }
+    if (value.is_object()) {
+        for (const auto& [key, item] : value.items()) {
+            if (key == "effect") continue;
+            out += (out.empty() ? "" : " ") + key + "=" + describe(item);
+        }
+        return value.contains("effect") ? value["effect"].get<std::string>() + " " + out : out;
+    }
+    return value.dump();
+}
 
 class Handlers : public ::testing::Test {
   protected:
-    void run(HandlerId id, const std::uint32_t* args = nullptr) {
-        handler_table()[static_cast<std::uint32_t>(id)].fn(host, args);
+    // Tockly started at `start_ms` with this data.ini (none when empty).
+    HeadlessTockly& start(std::int64_t start_ms, const std::string& data_file = "") {
+        check_and_drop();
+        tockly_ = std::make_unique<HeadlessTockly>(start_ms, Rows{});
+        if (!data_file.empty()) std::ofstream(tockly_->folder() / "data.ini", std::ios::binary) << data_file;
+        tockly_->start();
+        return *tockly_;
     }
-    void choose(const Unit& combo, HandlerId handler, int index) {
-        host.set_number(combo, prop::combo_selection, index);
-        run(handler);
+    HeadlessTockly& start(std::int64_t start_ms, const Rows& rows) {
+        return start(start_ms, table_file(rows));
     }
-    void select(int index) { host.set_number(列表框1, prop::list_selection, index); }
-    bool has_effect(const std::string& e) const {
-        return std::find(host.effects.begin(), host.effects.end(), e) != host.effects.end();
-    }
-    void TearDown() override {
-        EXPECT_EQ(host.live_blocks(), host.global != nullptr ? 1u : 0u)
-            << "a text the host returned was kept";
-        EXPECT_EQ(host.bad_releases, 0);
+    static std::string table_file(const Rows& rows) {
+        std::string value;
+        for (const std::string& row : rows) value += row + "@";
+        return "[表]\r\n" + kTableKey + "=" + value + "\r\n";
     }
 
-    BoundConstants constants;
-    FakeHost host;
+    HeadlessTockly& t() { return *tockly_; }
+    const std::string& text(const Unit& u) { return t().unit(u).text; }
+    bool disabled(const Unit& u) { return t().unit(u).disabled; }
+    bool checked(const Unit& u) { return t().unit(u).checked; }
+    const Rows& rows() { return t().unit(列表框1).items; }
+    void type(const Unit& edit, const std::string& s) {
+        t().runtime().type_text(t().window_of(edit), t().unit(edit), s);
+    }
+    void double_click(const Unit& u) { t().runtime().double_click(t().window_of(u), t().unit(u)); }
+    void right_click(std::uint32_t window_id) { t().runtime().right_click(*t().runtime().newest(window_id)); }
+    void wait_ms(std::int64_t ms) { t().windows().advance(ms); }
+
+    // An item of data.ini's table section as the file holds it now; "(none)" when it is not there.
+    std::string stored(const std::string& key) {
+        std::ifstream in(t().folder() / "data.ini", std::ios::binary);
+        const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::size_t from = file.find("\n" + key + "=");
+        if (from == std::string::npos) return "(none)";
+        const std::size_t value = from + key.size() + 2;
+        return file.substr(value, file.find("\r\n", value) - value);
+    }
+
+    // The effects recorded from `mark` on (an index into all of them), described.
+    Effects effects(std::size_t mark = 0) {
+        Effects out;
+        const auto& all = t().windows().effects();
+        for (std::size_t i = mark; i < all.size(); ++i) out.push_back(describe(all[i].fields));
+        return out;
+    }
+    Effects effects_of_kind(const std::vector<std::string>& kinds, std::size_t mark = 0) {
+        Effects out;
+        const auto& all = t().windows().effects();
+        for (std::size_t i = mark; i < all.size(); ++i)
+            if (std::count(kinds.begin(), kinds.end(), all[i].fields.value("effect", "")))
+                out.push_back(describe(all[i].fields));
+        return out;
+    }
+    std::size_t mark() { return t().windows().effects().size(); }
+    bool has_effect(const std::string& e) {
+        const Effects all = effects();
+        return std::find(all.begin(), all.end(), e) != all.end();
+    }
+
+    // The program's end as its clean-up routine would make it: every text handed out is back. No
+    // input was turned away but what the test meant to be (a refused click would leave its handler
+    // untested).
+    void check_and_drop() {
+        if (!tockly_) return;
+        EXPECT_EQ(effects_of_kind({"refused"}).size(), refusals_expected_) << "input was turned away";
+        refusals_expected_ = 0;
+        if (!tockly_->runtime().finished()) tockly_->runtime().release_globals();
+        EXPECT_EQ(tockly_->memory().live_blocks(), 0u) << "a text the host returned was kept";
+        EXPECT_TRUE(tockly_->memory().problems().empty());
+        EXPECT_FALSE(has_effect_kind("host_error")) << "a handler made a call the host refused";
+        tockly_.reset();
+    }
+    void TearDown() override { check_and_drop(); }
+    bool has_effect_kind(const std::string& kind) { return !effects_of_kind({kind}).empty(); }
+
+    std::unique_ptr<HeadlessTockly> tockly_;
+    std::size_t refusals_expected_ = 0;
 };
+
+const std::string kMainLabelsStart = "open window=main labels=[";
 
 // --- start-up and the table in data.ini --------------------------------------------------------
 
 TEST_F(Handlers, StartUpLoadsTheRingtoneAndTheRowsThenShowsTheTime) {
-    host.ini["铃声"] = "D:\\ring\\bell.mp3";
-    host.ini["时表"] = "08:05:00" + kReminder + "开会@23:30:00" + kShutdown + kNotice + "@";
-    host.set_time(9, 5, 7);
-    run(HandlerId::on_main_created);
+    start(at(9, 5, 7), "[表]\r\n" + kRingtoneKey + "=D:\\ring\\bell.mp3\r\n" + kTableKey + "=08:05:00" +
+                           kReminder + "开会@23:30:00" + kShutdown + kNotice + "@\r\n");
 
-    EXPECT_EQ(host.rows, (Rows{"08:05:00" + kReminder + "开会", "23:30:00" + kShutdown + kNotice}));
-    EXPECT_EQ(host.text(编辑框5), "D:\\ring\\bell.mp3");
-    EXPECT_EQ(host.text(编辑框读表), "");
-    EXPECT_EQ(host.text(标签1) + host.text(标签2) + host.text(标签3), "09:05:07");
-    ASSERT_GE(host.effects.size(), 2u);
-    EXPECT_EQ(host.effects[0], "library 1/0(3)");
-    EXPECT_EQ(host.effects[1], "focus " + std::to_string(组合框1.id));
-    EXPECT_EQ(host.ini_writes, 0);
+    EXPECT_EQ(rows(), (Rows{"08:05:00" + kReminder + "开会", "23:30:00" + kShutdown + kNotice}));
+    EXPECT_EQ(text(编辑框5), "D:\\ring\\bell.mp3");
+    EXPECT_EQ(text(编辑框读表), "");
+    EXPECT_EQ(text(标签1) + text(标签2) + text(标签3), "09:05:07");
+    const Effects all = effects();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0], "visual_styles ");
+    EXPECT_EQ(all[1], "focus window=main unit=组合框1");
+    EXPECT_EQ(all[2].substr(0, kMainLabelsStart.size()), kMainLabelsStart);
+    EXPECT_EQ(t().file_writes(), 0);
 }
 
 TEST_F(Handlers, TableValuesLoadAsRows) {
@@ -76,293 +166,313 @@ TEST_F(Handlers, TableValuesLoadAsRows) {
         {"A@A@", {"A", "A"}},
     };
     for (const auto& c : cases) {
-        FakeHost fresh;
-        fresh.ini["时表"] = c.value;
-        handler_table()[static_cast<std::uint32_t>(HandlerId::on_main_created)].fn(fresh, nullptr);
-        EXPECT_EQ(fresh.rows, c.rows) << c.value;
-        EXPECT_EQ(fresh.live_blocks(), 0u);
+        start(at(10, 0, 0), "[表]\r\n" + kTableKey + "=" + c.value + "\r\n");
+        EXPECT_EQ(rows(), c.rows) << c.value;
+        EXPECT_EQ(t().memory().live_blocks(), 0u) << c.value;
     }
 }
 
 TEST_F(Handlers, AnEntryDueInTheStartUpSecondFiresAfterLoading) {
-    host.ini["时表"] = "08:30:00" + kReminder + "开会@";
-    host.set_time(8, 30, 0);
-    run(HandlerId::on_main_created);
-    EXPECT_TRUE(has_effect("open popup"));
-    EXPECT_TRUE(has_effect("popup 8/-1 = 闹钟提示: 开会"));
+    start(at(8, 30, 0), Rows{"08:30:00" + kReminder + "开会"});
+    EXPECT_TRUE(
+        has_effect("open window=popup#1 labels=[name=标签 text=闹钟提示: 开会 size=11 colour=#00FFFF]"))
+        << ::testing::PrintToString(effects());
 }
 
 // --- adding, modifying, deleting ---------------------------------------------------------------
 
 TEST_F(Handlers, AddByTimePutsTheRowOnTopAndSavesTheTableOnce) {
-    host.rows = {"X"};
-    choose(组合框1, HandlerId::on_hour_chosen, 6);     // "07"
-    choose(组合框2, HandlerId::on_minute_chosen, 4);   // "05"
-    choose(组合框3, HandlerId::on_second_chosen, 59);  // the last item is "00"
-    host.set_text(编辑框1, "开会@3楼");
-    run(HandlerId::on_add);
+    start(at(10, 0, 0), Rows{"X"});
+    t().choose(组合框1, 6);   // "07"
+    t().choose(组合框2, 4);   // "05"
+    t().choose(组合框3, 59);  // the last item is "00"
+    type(编辑框1, "开会@3楼");
+    t().click(按钮1);
 
     const std::string row = "07:05:00" + kReminder + "开会＠3楼";  // "@" would end the row in the file
-    EXPECT_EQ(host.rows, (Rows{row, "X"}));
-    EXPECT_EQ(host.ini["时表"], row + "@X@");
-    EXPECT_EQ(host.text(编辑框写表), row + "@X@");
-    EXPECT_EQ(host.ini_writes, 1);
+    EXPECT_EQ(rows(), (Rows{row, "X"}));
+    EXPECT_EQ(stored(kTableKey), row + "@X@");
+    EXPECT_EQ(text(编辑框写表), row + "@X@");
+    EXPECT_EQ(t().file_writes(), 1);
 }
 
 TEST_F(Handlers, CountdownAddsMinutesToNowAndWrapsPastMidnight) {
     const struct {
-        int h, m, s;
+        std::int64_t now;
         std::string minutes, time_text;
-    } cases[] = {{23, 50, 10, "15", "00:05:10"}, {9, 3, 7, "5", "09:08:07"}};
+    } cases[] = {{at(23, 50, 10), "15", "00:05:10"}, {at(9, 3, 7), "5", "09:08:07"}};
     for (const auto& c : cases) {
-        host.rows.clear();
-        host.set_time(c.h, c.m, c.s);
-        host.set_text(编辑框4, c.minutes);
-        run(HandlerId::on_countdown_typed);
-        EXPECT_EQ(host.number(组合框1, prop::disabled), 1);
-        run(HandlerId::on_add);
-        ASSERT_EQ(host.rows.size(), 1u);
-        EXPECT_EQ(host.rows[0].substr(0, 8), c.time_text);
-        EXPECT_EQ(host.number(组合框1, prop::disabled), 0);
-        EXPECT_EQ(host.number(组合框3, prop::disabled), 0);
-        EXPECT_EQ(host.text(编辑框4), "");
+        start(c.now);
+        type(编辑框4, c.minutes);
+        EXPECT_TRUE(disabled(组合框1));
+        t().click(按钮1);
+        ASSERT_EQ(rows().size(), 1u);
+        EXPECT_EQ(rows()[0].substr(0, 8), c.time_text);
+        EXPECT_FALSE(disabled(组合框1));
+        EXPECT_FALSE(disabled(组合框3));
+        EXPECT_EQ(text(编辑框4), "");
     }
 }
 
 TEST_F(Handlers, ModifyReplacesTheRememberedRowEvenWhenRowsAndSelectionMoved) {
-    const Rows rows = {"01:00:00" + kReminder + "a", "02:00:00" + kReminder + "b",
-                       "03:00:00" + kShutdown + kNotice};
-    host.rows = rows;
-    select(2);
-    run(HandlerId::on_list_dblclick);
-    EXPECT_EQ(host.text(标签10), "改");
-    EXPECT_EQ(host.number(单选框3, prop::checked), 1);
-    EXPECT_EQ(host.number(单选框1, prop::checked), 0);
-    EXPECT_EQ(host.text(编辑框3), kNotice);
-    EXPECT_EQ(host.number(按钮1, prop::disabled), 1);
-    EXPECT_EQ(host.number(按钮2, prop::disabled), 1);
-    EXPECT_EQ(host.number(按钮4, prop::disabled), 0);
+    const Rows original = {"01:00:00" + kReminder + "a", "02:00:00" + kReminder + "b",
+                           "03:00:00" + kShutdown + kNotice};
+    start(at(12, 0, 0), original);
+    t().select(列表框1, 2);
+    double_click(列表框1);
+    EXPECT_EQ(text(标签10), "改");
+    EXPECT_TRUE(checked(单选框3));
+    EXPECT_FALSE(checked(单选框1));
+    EXPECT_EQ(text(编辑框3), kNotice);
+    EXPECT_TRUE(disabled(按钮1));
+    EXPECT_TRUE(disabled(按钮2));
+    EXPECT_FALSE(disabled(按钮4));
 
-    // A countdown entry goes in on top while modifying; modify mode stays.
-    host.set_time(12, 0, 0);
-    host.set_text(编辑框4, "5");
-    run(HandlerId::on_add);
-    EXPECT_EQ(host.rows.size(), 4u);
-    EXPECT_EQ(host.text(标签10), "改");
-    EXPECT_EQ(host.text(编辑框索引), "3");
+    // While modifying, "保存修改" with minutes typed puts a countdown entry on top; modify mode stays.
+    t().click(按钮1);
+    EXPECT_EQ(rows().size(), 3u) << "adding is refused while modifying";
+    refusals_expected_ = 1;
+    type(编辑框4, "5");
+    t().click(按钮4);
+    EXPECT_EQ(rows().size(), 4u);
+    EXPECT_EQ(text(标签10), "改");
+    EXPECT_EQ(text(编辑框索引), "3");
 
-    select(0);                                         // the user clicks another row before saving
-    choose(组合框2, HandlerId::on_minute_chosen, 29);  // minute "30"
-    run(HandlerId::on_save_changes);
-    EXPECT_EQ(host.rows[3], "03:30:00" + kShutdown + kNotice);
-    EXPECT_EQ(host.rows[1], rows[0]);
-    EXPECT_EQ(host.rows[2], rows[1]);
-    EXPECT_EQ(host.text(标签10), "");
-    EXPECT_EQ(host.number(按钮1, prop::disabled), 0);
-    EXPECT_EQ(host.number(按钮2, prop::disabled), 0);
-    EXPECT_EQ(host.number(按钮4, prop::disabled), 1);
-    EXPECT_EQ(host.ini["时表"], host.rows[0] + "@" + rows[0] + "@" + rows[1] + "@" + host.rows[3] + "@");
+    t().select(列表框1, 0);   // the user clicks another row before saving
+    t().choose(组合框2, 29);  // minute "30"
+    t().click(按钮4);
+    EXPECT_EQ(rows()[3], "03:30:00" + kShutdown + kNotice);
+    EXPECT_EQ(rows()[1], original[0]);
+    EXPECT_EQ(rows()[2], original[1]);
+    EXPECT_EQ(text(标签10), "");
+    EXPECT_FALSE(disabled(按钮1));
+    EXPECT_FALSE(disabled(按钮2));
+    EXPECT_TRUE(disabled(按钮4));
+    EXPECT_EQ(stored(kTableKey), rows()[0] + "@" + original[0] + "@" + original[1] + "@" + rows()[3] + "@");
 }
 
 TEST_F(Handlers, SaveChangesWithNothingSelectedOnlyAsks) {
-    host.rows = {"X"};
-    host.set_text(标签10, "改");
-    run(HandlerId::on_save_changes);
-    EXPECT_EQ(host.effects, (std::vector<std::string>{"message 请双击要修改的行！"}));
-    EXPECT_EQ(host.rows, (Rows{"X"}));
-    EXPECT_EQ(host.text(标签10), "改");
-    EXPECT_EQ(host.ini_writes, 0);
+    start(at(10, 0, 0), Rows{"X"});
+    t().select(列表框1, 0);
+    double_click(列表框1);
+    t().select(列表框1, -1);
+    const std::size_t from = mark();
+    t().click(按钮4);
+    EXPECT_EQ(effects(from), (Effects{"message_box text=请双击要修改的行！ buttons=0"}));
+    EXPECT_EQ(rows(), (Rows{"X"}));
+    EXPECT_EQ(text(标签10), "改");
+    EXPECT_EQ(t().file_writes(), 0);
 }
 
 TEST_F(Handlers, DoubleClickBesideTheRowsIsIgnored) {
-    host.rows = {"01:00:00" + kReminder + "a"};
-    run(HandlerId::on_list_dblclick);
-    EXPECT_EQ(host.text(标签10), "反馈提示");
-    EXPECT_EQ(host.text(编辑框索引), "现行索引");
-    EXPECT_EQ(host.number(按钮4, prop::disabled), 0);  // never written
-    EXPECT_EQ(host.text(标签一), "");
+    start(at(10, 0, 0), Rows{"01:00:00" + kReminder + "a"});
+    double_click(列表框1);
+    EXPECT_EQ(text(标签10), "反馈提示");
+    EXPECT_EQ(text(编辑框索引), "现行索引");
+    EXPECT_TRUE(disabled(按钮4));
+    EXPECT_EQ(text(标签一), "");
 }
 
 TEST_F(Handlers, DoubleClickLoadsAtMost60BytesWithoutSplittingACharacter) {
     const std::string path = std::string(59, 'p') + "开x";
-    host.rows = {"06:07:08" + kProgram + path};
-    select(0);
-    run(HandlerId::on_list_dblclick);
-    EXPECT_EQ(host.text(编辑框2), std::string(59, 'p'));
-    EXPECT_EQ(host.text(标签一) + host.text(标签二) + host.text(标签三), "060708");
-    EXPECT_EQ(host.number(单选框2, prop::checked), 1);
-    EXPECT_EQ(host.number(单选框1, prop::checked), 0);
-    EXPECT_EQ(host.text(编辑框索引), "0");
+    start(at(10, 0, 0), Rows{"06:07:08" + kProgram + path});
+    t().select(列表框1, 0);
+    double_click(列表框1);
+    EXPECT_EQ(text(编辑框2), std::string(59, 'p'));
+    EXPECT_EQ(text(标签一) + text(标签二) + text(标签三), "060708");
+    EXPECT_TRUE(checked(单选框2));
+    EXPECT_FALSE(checked(单选框1));
+    EXPECT_EQ(text(编辑框索引), "0");
 }
 
 TEST_F(Handlers, DeletingTheLastRowSavesAnEmptyTable) {
-    host.rows = {"A", "B"};
-    host.ini["时表"] = "A@B@";
-    select(0);
-    run(HandlerId::on_delete);
-    EXPECT_EQ(host.ini["时表"], "B@");
-    run(HandlerId::on_delete);
-    EXPECT_TRUE(host.rows.empty());
-    EXPECT_EQ(host.ini["时表"], "");
-    EXPECT_EQ(host.ini_writes, 2);
+    start(at(10, 0, 0), Rows{"A", "B"});
+    t().select(列表框1, 0);
+    t().click(按钮2);
+    EXPECT_EQ(stored(kTableKey), "B@");
+    t().select(列表框1, 0);
+    t().click(按钮2);
+    EXPECT_TRUE(rows().empty());
+    EXPECT_EQ(stored(kTableKey), "");
+    EXPECT_EQ(t().file_writes(), 2);
 }
 
 // --- file dialogs --------------------------------------------------------------------------------
 
 TEST_F(Handlers, ACancelledDialogChangesNothing) {
-    host.set_text(编辑框5, "D:\\old.mp3");
-    host.next_dialog_chosen = false;
-    run(HandlerId::on_choose_ringtone);
-    run(HandlerId::on_program_radio);
-    EXPECT_EQ(host.text(编辑框5), "D:\\old.mp3");
-    EXPECT_EQ(host.text(编辑框2), "---- 选择要运行的程序 ----");
-    EXPECT_EQ(host.ini_writes, 0);
+    start(at(10, 0, 0), "[表]\r\n" + kRingtoneKey + "=D:\\old.mp3\r\n");
+    t().windows().answer_dialog("通用对话框1", std::nullopt);
+    t().windows().answer_dialog("通用对话框2", std::nullopt);
+    t().click(按钮3);
+    t().click(单选框2);
+    EXPECT_EQ(effects_of_kind({"file_dialog"}).size(), 2u);
+    EXPECT_EQ(text(编辑框5), "D:\\old.mp3");
+    EXPECT_EQ(text(编辑框2), "---- 选择要运行的程序 ----");
+    EXPECT_EQ(t().file_writes(), 0);
 }
 
 TEST_F(Handlers, AChosenRingtoneIsShownAndSaved) {
-    host.next_dialog_file = "D:\\ring\\新铃声.mp3";
-    run(HandlerId::on_choose_ringtone);
-    EXPECT_EQ(host.text(编辑框5), "D:\\ring\\新铃声.mp3");
-    EXPECT_EQ(host.ini["铃声"], "D:\\ring\\新铃声.mp3");
+    start(at(10, 0, 0));
+    t().windows().answer_dialog("通用对话框1", "D:\\ring\\新铃声.mp3");
+    t().click(按钮3);
+    EXPECT_EQ(text(编辑框5), "D:\\ring\\新铃声.mp3");
+    EXPECT_EQ(stored(kRingtoneKey), "D:\\ring\\新铃声.mp3");
 }
 
 TEST_F(Handlers, AChosenProgramPathWithABlankIsQuotedForStart) {
-    host.next_dialog_file = "C:\\Program Files\\app.exe";
-    run(HandlerId::on_program_radio);
-    EXPECT_EQ(host.text(编辑框2), "\"\" \"C:\\Program Files\\app.exe\"");
-    host.next_dialog_file = "C:\\tools\\app.exe";
-    run(HandlerId::on_program_radio);
-    EXPECT_EQ(host.text(编辑框2), "C:\\tools\\app.exe");
+    start(at(10, 0, 0));
+    t().windows().answer_dialog("通用对话框2", "C:\\Program Files\\app.exe");
+    t().windows().answer_dialog("通用对话框2", "C:\\tools\\app.exe");
+    t().click(单选框2);
+    EXPECT_EQ(text(编辑框2), "\"\" \"C:\\Program Files\\app.exe\"");
+    t().click(单选框2);
+    EXPECT_EQ(text(编辑框2), "C:\\tools\\app.exe");
 }
 
 // --- the tick ---------------------------------------------------------------------------------------
 
 TEST_F(Handlers, TickShowsTheTimeAsTwoDigitParts) {
     const struct {
-        int h, m, s;
+        std::int64_t before;
         const char *l1, *l2, *l3;
-    } cases[] = {
-        {9, 5, 7, "09:", "05:", "07"}, {0, 0, 1, "00:", "00:", "01"}, {23, 59, 59, "23:", "59:", "59"}};
+    } cases[] = {{at(9, 5, 6), "09:", "05:", "07"},
+                 {at(0, 0, 0), "00:", "00:", "01"},
+                 {at(23, 59, 58), "23:", "59:", "59"}};
     for (const auto& c : cases) {
-        host.set_time(c.h, c.m, c.s);
-        run(HandlerId::on_tick);
-        EXPECT_EQ(host.text(标签1), c.l1);
-        EXPECT_EQ(host.text(标签2), c.l2);
-        EXPECT_EQ(host.text(标签3), c.l3);
+        start(c.before);
+        wait_ms(1000);
+        EXPECT_EQ(text(标签1), c.l1);
+        EXPECT_EQ(text(标签2), c.l2);
+        EXPECT_EQ(text(标签3), c.l3);
     }
 }
 
 TEST_F(Handlers, TickFiresDueRowsInListOrderThenTheChime) {
     const std::string long_path =
         "C:\\Program Files\\" + std::string(42, 'p') + "开.exe";  // byte 60 is 开's lead
-    host.rows = {
-        "14:00:00" + kReminder + std::string(39, 'm') + "开会",
-        "14:00:01" + kReminder + "not yet",
-        "14:00:00" + kProgram + long_path,
-        "14:00:00" + kShutdown + kNotice,
-        "14:00:0",  // too short to ever fire
-    };
-    host.set_time(14, 0, 0);
-    run(HandlerId::on_tick);
-    EXPECT_EQ(host.effects, (std::vector<std::string>{
-                                "open popup",
-                                "mp3  failed",
-                                "popup 8/-1 = 闹钟提示: " + std::string(39, 'm'),
-                                "popup 15/5 = 11",
-                                "run cmd /cstart C:\\Program Files\\" + std::string(42, 'p'),
-                                "run cmd /cshutdown -s -t 5",
-                                "open popup",
-                                "popup 8/-1 = 现在时间: 14:00:00",
-                                "popup 16/-1 = 16711935",
-                                "play chime repeat=1",
-                                "popup 8/-1 = 5000",
-                            }));
-    EXPECT_EQ(host.text(选择框1, prop::check_caption), "取消报时");
-    EXPECT_EQ(host.rows.size(), 5u) << "rows stay after firing";
+    start(at(13, 59, 59),
+          Rows{
+              "14:00:00" + kReminder + std::string(39, 'm') + "开会", "14:00:01" + kReminder + "not yet",
+              "14:00:00" + kProgram + long_path, "14:00:00" + kShutdown + kNotice,
+              "14:00:0",  // too short to ever fire
+          });
+    const std::size_t from = mark();
+    wait_ms(1000);
+    EXPECT_EQ(effects(from),
+              (Effects{
+                  "play_mp3 path= times=1 started=false",
+                  "open window=popup#1 labels=[name=标签 text=闹钟提示: " + std::string(39, 'm') +
+                      " size=11 colour=#00FFFF]",
+                  "run command=cmd /cstart C:\\Program Files\\" + std::string(42, 'p') + " wait=false show=1",
+                  "run command=cmd /cshutdown -s -t 5 wait=false show=1",
+                  "play_wav bytes=73772 repeat=true",
+                  "open window=popup#2 labels=[name=标签 text=现在时间: 14:00:00 size=22 colour=#FF00FF]",
+              }));
+    EXPECT_EQ(text(选择框1), "取消报时");
+    EXPECT_EQ(rows().size(), 5u) << "rows stay after firing";
 }
 
-TEST_F(Handlers, EachReminderReplacesTheMessage) {
-    host.rows = {"08:30:00" + kReminder + "first", "08:30:00" + kReminder + "second"};
-    host.set_time(8, 30, 0);
-    run(HandlerId::on_tick);
-    EXPECT_TRUE(has_effect("popup 8/-1 = 闹钟提示: first"));
-    EXPECT_TRUE(has_effect("popup 8/-1 = 闹钟提示: second"));
-    EXPECT_STREQ(static_cast<const char*>(host.global), "second");
+TEST_F(Handlers, EachReminderShowsItsOwnMessage) {
+    start(at(8, 29, 59), Rows{"08:30:00" + kReminder + "first", "08:30:00" + kReminder + "second"});
+    wait_ms(1000);
+    EXPECT_EQ(
+        effects_of_kind({"open"}, 3),
+        (Effects{"open window=popup#1 labels=[name=标签 text=闹钟提示: first size=11 colour=#00FFFF]",
+                 "open window=popup#2 labels=[name=标签 text=闹钟提示: second size=11 colour=#00FFFF]"}));
 }
 
 TEST_F(Handlers, TheChimeOnlyWhenCheckedAndOnlyOnTheFullHour) {
-    host.set_time(15, 0, 0);
-    host.set_number(选择框1, prop::checked, 0);
-    run(HandlerId::on_tick);
-    EXPECT_EQ(host.text(选择框1, prop::check_caption), "整点报时");
-    EXPECT_FALSE(has_effect("open popup"));
-    host.set_number(选择框1, prop::checked, 1);
-    host.set_time(15, 1, 0);
-    run(HandlerId::on_tick);
-    EXPECT_EQ(host.text(选择框1, prop::check_caption), "取消报时");
-    EXPECT_FALSE(has_effect("open popup"));
+    start(at(14, 59, 59));
+    t().click(选择框1);  // off
+    wait_ms(1000);
+    EXPECT_EQ(text(选择框1), "整点报时");
+    t().click(选择框1);  // on again
+    wait_ms(60 * 1000);  // up to 15:01:00
+    EXPECT_EQ(text(选择框1), "取消报时");
+    EXPECT_TRUE(effects_of_kind({"open", "play_wav"}, 3).empty());
 }
 
 // --- the popup --------------------------------------------------------------------------------------
 
 TEST_F(Handlers, AReminderPlaysTheRingtoneOrTheChimeWhenTheRingtoneCannotPlay) {
-    host.playable_mp3 = {"D:\\good.mp3"};
     const struct {
-        std::string ringtone;
-        std::vector<std::string> sound;
+        std::string ringtone;  // in the program's folder; empty: none chosen
+        Effects sound;
     } cases[] = {
-        {"D:\\good.mp3", {"mp3 D:\\good.mp3 playing"}},
-        {"D:\\missing.mp3", {"mp3 D:\\missing.mp3 failed", "play chime repeat=1"}},
-        {"", {"mp3  failed"}},
+        {"good.mp3", {"play_mp3 path=@good.mp3 times=1 started=true"}},
+        {"missing.mp3",
+         {"play_mp3 path=@missing.mp3 times=1 started=false", "play_wav bytes=73772 repeat=true"}},
+        // No ringtone: silent, without the chime in its place.
+        {"", {"play_mp3 path= times=1 started=false"}},
     };
     for (const auto& c : cases) {
-        host.effects.clear();
-        host.set_text(编辑框5, c.ringtone);
-        host.set_text(标签9, "0");
-        run(HandlerId::on_popup_created);
-        host.effects.resize(c.sound.size());
-        EXPECT_EQ(host.effects, c.sound) << c.ringtone;
+        check_and_drop();
+        tockly_ = std::make_unique<HeadlessTockly>(at(8, 29, 59), Rows{});
+        const std::string folder = t().folder().string();
+        const std::string ringtone = c.ringtone.empty() ? "" : folder + "\\" + c.ringtone;
+        std::ofstream(t().folder() / "good.mp3", std::ios::binary)
+            << std::string("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
+        std::ofstream(t().folder() / "data.ini", std::ios::binary)
+            << "[表]\r\n" + kRingtoneKey + "=" + ringtone + "\r\n" + kTableKey + "=08:30:00" + kReminder +
+                   "起床@\r\n";
+        t().start();
+        wait_ms(1000);
+        Effects expected = c.sound;
+        for (std::string& e : expected)
+            if (auto at_sign = e.find('@'); at_sign != std::string::npos)
+                e.replace(at_sign, 1, folder + "\\");
+        EXPECT_EQ(effects_of_kind({"play_mp3", "play_wav"}), expected) << c.ringtone;
+        right_click(popup_window_id);
+        EXPECT_EQ(effects_of_kind({"stop_sound"}).size(), 1u) << "closing the popup ends its sound";
     }
 }
 
 TEST_F(Handlers, AboutOpensTheCreditsModallyAndClosingStopsTheSound) {
-    run(HandlerId::on_about);
-    ASSERT_GE(host.effects.size(), 3u);
-    EXPECT_EQ(host.effects[0], "open popup modal");
-    EXPECT_EQ(host.effects[1].substr(0, 20), "popup 8/-1 = Tockly ");
-    EXPECT_EQ(host.effects[2], "popup 15/5 = 15");
-    host.effects.clear();
-    run(HandlerId::on_popup_timer);
-    run(HandlerId::on_popup_rclick);
-    EXPECT_EQ(host.effects,
-              (std::vector<std::string>{"close popup", "stop sound", "close popup", "stop sound"}));
+    start(at(10, 20, 5));
+    right_click(main_window_id);
+    EXPECT_TRUE(t().runtime().choose_menu_item("关于"));
+    EXPECT_EQ(effects(3),
+              (Effects{"menu window=main menu=系统 items=[关于, 退出]",
+                       "open window=popup#1 modal=true labels=[name=标签 text=Tockly 桌面闹钟 1.0 · "
+                       "右键关闭 size=15 colour=#00FFFF]"}));
+    t().click(按钮1);
+    EXPECT_EQ(effects_of_kind({"refused"}), (Effects{"refused input=click target=按钮1"}));
+    refusals_expected_ = 1;
+    const std::size_t from = mark();
+    right_click(popup_window_id);
+    EXPECT_EQ(effects(from), (Effects{"stop_sound ", "close window=popup#1"}));
 }
 
 // --- the main window ----------------------------------------------------------------------------------
 
 TEST_F(Handlers, MinimisingHidesBehindTheTrayAndKind3BringsItBack) {
-    host.set_number(主窗口, prop::window_visible, 1);
-    host.set_number(主窗口, prop::window_placement, 1);
-    run(HandlerId::on_main_placement);
-    EXPECT_TRUE(host.effects.empty());
-    host.set_number(主窗口, prop::window_placement, 2);
-    run(HandlerId::on_main_placement);
-    EXPECT_EQ(host.effects, (std::vector<std::string>{"tray Tockly"}));
-    EXPECT_EQ(host.number(主窗口, prop::window_visible), 0);
+    start(at(10, 0, 0));
+    host::WindowInstance& main = t().window_of(主窗口);
+    const std::size_t from = mark();
+    t().runtime().minimize(main);
+    const Effects minimised = effects(from);
+    ASSERT_EQ(minimised.size(), 3u);
+    EXPECT_EQ(minimised[0], "placement window=main state=minimised");
+    EXPECT_EQ(minimised[1], "hide window=main");
+    EXPECT_EQ(minimised[2].rfind("tray_icon window=main tip=Tockly icon_bytes=", 0), 0u) << minimised[2];
+    EXPECT_FALSE(main.self().visible);
 
     const std::uint32_t other_kind = 1, restore_kind = 3;
-    run(HandlerId::on_tray_notify, &other_kind);
-    EXPECT_EQ(host.number(主窗口, prop::window_visible), 0);
-    run(HandlerId::on_tray_notify, &restore_kind);
-    EXPECT_EQ(host.number(主窗口, prop::window_visible), 1);
-    EXPECT_EQ(host.number(主窗口, prop::window_placement), 1);
+    t().runtime().tray_notify(main, other_kind);
+    EXPECT_FALSE(main.self().visible);
+    const std::size_t restored = mark();
+    t().runtime().tray_notify(main, restore_kind);
+    EXPECT_EQ(effects(restored), (Effects{"show window=main", "placement window=main state=normal"}));
+    EXPECT_TRUE(main.self().visible);
+    EXPECT_EQ(main.self().placement, 1u);
 }
 
 TEST_F(Handlers, RightClickPopsUpTheMenuAndExitClosesTheMainWindow) {
-    const std::uint32_t mouse[3] = {10, 20, 0};
-    run(HandlerId::on_main_rclick, mouse);
-    run(HandlerId::on_exit);
-    EXPECT_EQ(host.effects, (std::vector<std::string>{"menu", "close main"}));
+    start(at(10, 20, 5));
+    const std::size_t from = mark();
+    right_click(main_window_id);
+    EXPECT_TRUE(t().runtime().choose_menu_item("退出"));
+    EXPECT_EQ(effects(from), (Effects{"menu window=main menu=系统 items=[关于, 退出]", "close window=main"}));
 }
 
 }  // namespace
