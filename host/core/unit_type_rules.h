@@ -53,6 +53,9 @@ struct UnitTypeRules {
 };
 
 inline constexpr std::uint32_t design_white = 0xFFFFFF;
+// Check boxes and radio buttons: a caption and whether they are checked.
+inline constexpr std::array<PropertyAt, 3> check_properties{
+    {{property::check_caption, Property::text}, {property::checked, Property::checked}}};
 
 inline constexpr UnitTypeRules unit_type_rules[] = {
     {.type = UnitType::window, .properties = {{{property::window_placement, Property::placement}}}},
@@ -67,12 +70,8 @@ inline constexpr UnitTypeRules unit_type_rules[] = {
                      {property::label_font, Property::font_size, property::font_size_element},
                      {property::label_text_colour, Property::text_colour}}}},
     {.type = UnitType::button, .clickable = true},
-    {.type = UnitType::check_box,
-     .clickable = true,
-     .properties = {{{property::check_caption, Property::text}, {property::checked, Property::checked}}}},
-    {.type = UnitType::radio_button,
-     .clickable = true,
-     .properties = {{{property::check_caption, Property::text}, {property::checked, Property::checked}}}},
+    {.type = UnitType::check_box, .clickable = true, .properties = check_properties},
+    {.type = UnitType::radio_button, .clickable = true, .properties = check_properties},
     {.type = UnitType::combo_box,
      .background = design_white,
      .properties = {{{property::combo_selection, Property::selection}}}},
