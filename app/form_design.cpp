@@ -35,7 +35,7 @@ struct Builder {
     FormUnit& add(const Unit& unit, std::string name, Place place, std::uint32_t flags, PropertyBlob blob,
                   std::uint32_t parent = 0) {
         UnitRecord r;
-        r.type = static_cast<UnitType>(unit.type);
+        r.type = unit.type;
         r.name = std::move(name);
         r.place = place;
         r.flags = flags;

@@ -53,7 +53,7 @@ ArgRecord text_arg(const char* text) {
 }
 
 ArgRecord unit_arg(const Unit& unit) {
-    return host::unit_arg(unit.window, unit.id, unit.type);
+    return host::unit_arg(unit.window, unit.id, static_cast<std::uint32_t>(unit.type));
 }
 
 OwnedText read_text(Host& host, const Unit& unit, std::uint32_t index) {

@@ -9,50 +9,6 @@
 
 namespace tockly::image {
 
-namespace {
-
-struct TypeName {
-    UnitType type;
-    std::string_view name;
-};
-
-constexpr TypeName type_names[] = {
-    {UnitType::window, "window"},
-    {UnitType::menu_item, "menu_item"},
-    {UnitType::edit_box, "edit_box"},
-    {UnitType::shape_box, "shape_box"},
-    {UnitType::group_box, "group_box"},
-    {UnitType::label, "label"},
-    {UnitType::button, "button"},
-    {UnitType::check_box, "check_box"},
-    {UnitType::radio_button, "radio_button"},
-    {UnitType::combo_box, "combo_box"},
-    {UnitType::list_box, "list_box"},
-    {UnitType::common_dialog, "common_dialog"},
-    {UnitType::timer, "timer"},
-};
-
-}  // namespace
-
-bool is_known_unit_type(std::uint16_t type_number) {
-    return std::any_of(std::begin(type_names), std::end(type_names),
-                       [&](const TypeName& t) { return static_cast<std::uint16_t>(t.type) == type_number; });
-}
-
-std::string_view unit_type_name(UnitType t) {
-    for (const auto& n : type_names) {
-        if (n.type == t) return n.name;
-    }
-    return "unknown";
-}
-
-std::optional<UnitType> unit_type_from_name(std::string_view name) {
-    for (const auto& n : type_names) {
-        if (n.name == name) return n.type;
-    }
-    return std::nullopt;
-}
-
 std::string LogFont::face() const {
     const auto* begin = reinterpret_cast<const char*>(face_bytes.data());
     const void* nul = std::memchr(begin, 0, face_bytes.size());

@@ -16,47 +16,13 @@
 #include <vector>
 
 #include "image/form_format.h"
+#include "image/unit_type.h"
 
 namespace tockly::image {
 
-// Unit type numbers: the low 16 bits of a unit's type word.
-enum class UnitType : std::uint16_t {
-    window = 1,  // a window's self-unit
-    menu_item = 3,
-    edit_box = 5,
-    shape_box = 7,
-    group_box = 9,
-    label = 10,
-    button = 11,
-    check_box = 12,
-    radio_button = 13,
-    combo_box = 14,
-    list_box = 15,
-    common_dialog = 31,
-    timer = 32,
-};
-
-bool is_known_unit_type(std::uint16_t type_number);
 constexpr std::uint32_t type_word(UnitType t) {
     return form_format::type_word(static_cast<std::uint16_t>(t));
 }
-std::string_view unit_type_name(UnitType t);  // "window", "edit_box", ...
-std::optional<UnitType> unit_type_from_name(std::string_view name);
-
-// Event numbers. Numbers of 0 or more depend on the unit's type; negative ones are mouse events
-// of any unit.
-namespace event {
-inline constexpr std::int32_t created = 0;          // window: creation complete
-inline constexpr std::int32_t destroying = 2;       // window: about to be destroyed
-inline constexpr std::int32_t placement = 3;        // window: placement state changed
-inline constexpr std::int32_t tray_notify = 9;      // window: tray icon notification (1 argument)
-inline constexpr std::int32_t clicked = 0;          // button, radio button
-inline constexpr std::int32_t item_changed = 0;     // combo box: current item changed
-inline constexpr std::int32_t content_changed = 0;  // edit box
-inline constexpr std::int32_t tick = 0;             // timer
-inline constexpr std::int32_t double_clicked = -3;  // any unit (3 arguments)
-inline constexpr std::int32_t right_button = -4;    // any unit (3 arguments)
-}  // namespace event
 
 // A COLORREF, 0x00BBGGRR; 0xFF000000 means the unit has no colour of its own there.
 struct Colour {

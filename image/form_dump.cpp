@@ -140,31 +140,7 @@ std::pair<std::int64_t, std::int64_t> client_place(const FormWindow& w, const Un
 }  // namespace
 
 std::string event_name(UnitType type, std::int32_t event) {
-    if (event == event::double_clicked) return "double_clicked";
-    if (event == event::right_button) return "right_button";
-    switch (type) {
-        case UnitType::window:
-            if (event == event::created) return "created";
-            if (event == event::destroying) return "destroying";
-            if (event == event::placement) return "placement";
-            if (event == event::tray_notify) return "tray_notify";
-            break;
-        case UnitType::button:
-        case UnitType::radio_button:
-            if (event == event::clicked) return "clicked";
-            break;
-        case UnitType::combo_box:
-            if (event == event::item_changed) return "item_changed";
-            break;
-        case UnitType::edit_box:
-            if (event == event::content_changed) return "content_changed";
-            break;
-        case UnitType::timer:
-            if (event == event::tick) return "tick";
-            break;
-        default:
-            break;
-    }
+    if (auto e = find_event(type, event)) return std::string(e->name);
     return "event " + std::to_string(event);
 }
 

@@ -1,6 +1,7 @@
-// The properties a handler may read and write, by unit type and property index: which index is
-// which property, whether it holds a text or a number, and what a write changes. One table for
-// every host; the window system is told what changed so a real screen can follow.
+// The properties a handler may read and write, by unit type and property index (which index is
+// which property is a column of host/core/unit_type_rules.h): whether it holds a text or a number,
+// and what a write changes. One store for every host; the window system is told what changed so a
+// real screen can follow.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "host/core/arg_access.h"
 #include "host/core/second_ticks.h"
 #include "host/core/service_commands.h"
+#include "host/core/unit_type_rules.h"
 #include "host/host_constants.h"
 #include "image/form.h"
 #include "image/hex_text.h"
@@ -275,7 +276,7 @@ bool Runtime::accepts_input(WindowInstance& window, std::string_view what, std::
 
 bool Runtime::click(WindowInstance& window, UnitState& unit) {
     const UnitType t = unit.type();
-    if (t != UnitType::button && t != UnitType::radio_button && t != UnitType::check_box) return false;
+    if (!rules_of(t).clickable) return false;
     if (!accepts_input(window, "click", unit.name())) return false;
     if (unit.disabled || !unit.visible) {
         ws_.input_refused("click", unit.name());

@@ -1,8 +1,10 @@
 #include "host/core/unit_design.h"
 
 #include <cmath>
-#include <type_traits>
+#include <string_view>
 
+#include "host/core/unit_type_rules.h"
+#include "image/form_fields.h"
 #include "image/hex_text.h"
 
 namespace tockly::host {
@@ -19,77 +21,41 @@ void apply_font(UnitDesign& unit, const image::Font& font) {
     unit.font.weight = font->weight;
 }
 
-// Copies the design values of a typed blob into the unit.
-void apply_blob(UnitDesign& unit, const image::PropertyBlob& blob) {
-    std::visit(
-        [&](const auto& b) {
-            using B = std::decay_t<decltype(b)>;
-            if constexpr (std::is_same_v<B, image::WindowBlob>) {
-                unit.frame_style = b.frame_style;
-                unit.background = b.background.ref;
-                unit.text = b.caption;
-            } else if constexpr (std::is_same_v<B, image::LabelBlob>) {
-                unit.text_colour = b.text_colour.ref;
-                unit.background = b.background.ref;
-                apply_font(unit, b.font);
-                unit.text = b.caption;
-                unit.centred = b.centred != 0;
-                unit.v_centred = b.v_centred != 0;
-            } else if constexpr (std::is_same_v<B, image::EditBoxBlob>) {
-                unit.text_colour = b.text_colour.ref;
-                unit.background = b.background.ref;
-                apply_font(unit, b.font);
-                unit.text = b.content;
-            } else if constexpr (std::is_same_v<B, image::GroupBoxBlob>) {
-                unit.text_colour = b.caption_colour.ref;
-                unit.background = b.background.ref;
-                apply_font(unit, b.font);
-                unit.text = b.caption;
-            } else if constexpr (std::is_same_v<B, image::ButtonBlob>) {
-                apply_font(unit, b.font);
-                unit.text = b.caption;
-            } else if constexpr (std::is_same_v<B, image::CheckBoxBlob> ||
-                                 std::is_same_v<B, image::RadioButtonBlob>) {
-                unit.text_colour = b.text_colour.ref;
-                unit.background = b.background.ref;
-                unit.checked = b.checked != 0;
-                apply_font(unit, b.font);
-                unit.text = b.caption;
-            } else if constexpr (std::is_same_v<B, image::ComboBoxBlob>) {
-                unit.text_colour = b.text_colour.ref;
-                unit.background = b.background.ref;
-                apply_font(unit, b.font);
-                unit.items = b.items;
-            } else if constexpr (std::is_same_v<B, image::ListBoxBlob>) {
-                unit.text_colour = b.text_colour.ref;
-                unit.background = b.background.ref;
-                apply_font(unit, b.font);
-            } else if constexpr (std::is_same_v<B, image::CommonDialogBlob>) {
-                unit.filter = b.filter;
-                unit.initial_dir = b.initial_dir;
-                unit.default_ext = b.default_ext;
-            } else if constexpr (std::is_same_v<B, image::TimerBlob>) {
-                unit.period_ms = b.period_ms;
-            }
-        },
-        blob);
-}
+// Takes the design values out of a blob's fields, by the names the blob mappings give them, so a
+// new blob layout brings its values along without a case of its own here. Reserved fields fall to
+// the last overload.
+struct DesignFromBlob {
+    UnitDesign& unit;
 
-// Defaults of a unit whose blob is empty.
-void apply_type_defaults(UnitDesign& unit) {
-    switch (unit.type) {
-        case UnitType::edit_box:
-        case UnitType::combo_box:
-            unit.text_colour = 0x000000;
-            unit.background = 0xFFFFFF;
-            break;
-        case UnitType::list_box:
-            unit.text_colour = 0x000000;
-            unit.background = 0xFFFFFF;
-            break;
-        default:
-            break;
+    void operator()(std::string_view field, const std::string& value) {
+        if (field == "caption" || field == "content") unit.text = value;
+        if (field == "filter") unit.filter = value;
+        if (field == "initial_dir") unit.initial_dir = value;
+        if (field == "default_ext") unit.default_ext = value;
     }
+    void operator()(std::string_view field, const image::Colour& value) {
+        if (field == "text_colour" || field == "caption_colour") unit.text_colour = value.ref;
+        if (field == "background") unit.background = value.ref;
+    }
+    void operator()(std::string_view field, std::uint32_t value) {
+        if (field == "checked") unit.checked = value != 0;
+        if (field == "centred") unit.centred = value != 0;
+        if (field == "v_centred") unit.v_centred = value != 0;
+        if (field == "period_ms") unit.period_ms = value;
+        if (field == "frame_style") unit.frame_style = value;
+    }
+    void operator()(std::string_view field, const image::Font& value) {
+        if (field == "font") apply_font(unit, value);
+    }
+    void operator()(std::string_view field, const std::vector<std::string>& value) {
+        if (field == "items") unit.items = value;
+    }
+    template <typename Reserved>
+    void operator()(std::string_view, const Reserved&) {}
+};
+
+void apply_blob(UnitDesign& unit, const image::PropertyBlob& blob) {
+    std::visit([&](const auto& b) { image::blob_fields(DesignFromBlob{unit}, b); }, blob);
 }
 
 }  // namespace
@@ -152,9 +118,8 @@ const WindowDesign* ProgramDesign::find(std::uint32_t window_id) const {
 }
 
 std::uint32_t event_argument_count(UnitType type, std::int32_t event) {
-    if (event == image::event::double_clicked || event == image::event::right_button) return 3;
-    if (type == UnitType::window && event == image::event::tray_notify) return 1;
-    return 0;
+    const auto e = image::find_event(type, event);
+    return e ? e->arguments : 0;
 }
 
 image::Result<ProgramDesign> design_program(const image::FormData& form, const HandlerBinder& binder) {
@@ -199,7 +164,8 @@ image::Result<ProgramDesign> design_program(const image::FormData& form, const H
                 return image::make_error(where + ".blob", 0, static_cast<std::uint32_t>(rec.type),
                                          "the property blob does not belong to the unit's type");
             }
-            apply_type_defaults(unit);
+            unit.text_colour = rules_of(rec.type).text_colour;
+            unit.background = rules_of(rec.type).background;
             unit.font = default_font();
             apply_blob(unit, rec.blob);
             for (const auto& b : rec.bindings) {

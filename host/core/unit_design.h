@@ -93,7 +93,7 @@ struct HandlerBinder {
                                               const std::string& where) const = 0;
 };
 
-// Arguments an event passes to its handler: mouse events 3, the tray notification 1, others 0.
+// The 32-bit values an event passes to its handler; 0 for a number the unit's type has no event for.
 std::uint32_t event_argument_count(UnitType type, std::int32_t event);
 
 // Builds every window's design from the form, binding each handler through `binder`. A window

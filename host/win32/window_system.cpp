@@ -5,6 +5,7 @@
 
 #include "host/core/runtime.h"
 #include "host/core/wide_text_win32.h"
+#include "host/win32/control_kinds.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
 
@@ -14,33 +15,9 @@ namespace {
 
 // The form's colour value for "no colour of its own".
 constexpr std::uint32_t kNoColour = 0xFF000000u;
-// The drop-down list of a combo box: how far it opens below the 20-pixel box.
-constexpr int kComboListHeight = 200;
 
 int control_id(std::size_t index) {
     return static_cast<int>(kFirstControlId + index);
-}
-
-bool has_window(UnitType t) {
-    switch (t) {
-        case UnitType::label:
-        case UnitType::edit_box:
-        case UnitType::button:
-        case UnitType::check_box:
-        case UnitType::radio_button:
-        case UnitType::group_box:
-        case UnitType::combo_box:
-        case UnitType::list_box:
-        case UnitType::shape_box:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool shows_text(UnitType t) {
-    return t == UnitType::label || t == UnitType::button || t == UnitType::check_box ||
-           t == UnitType::radio_button || t == UnitType::group_box;
 }
 
 }  // namespace
@@ -194,7 +171,7 @@ void Win32WindowSystem::create_controls(WindowInstance& window, WindowData& data
     }
     for (std::size_t i : order) {
         UnitState& unit = window.units[i];
-        if (!has_window(unit.type())) continue;
+        if (control_kind(unit.type()).window_class == nullptr) continue;
         HWND hwnd = create_control(window, data, unit, i);
         if (hwnd == nullptr) {
             host_error("the control " + unit.name() + " could not be created");
@@ -207,69 +184,26 @@ void Win32WindowSystem::create_controls(WindowInstance& window, WindowData& data
 HWND Win32WindowSystem::create_control(WindowInstance& window, WindowData& data, UnitState& unit,
                                        std::size_t index) {
     const UnitDesign& design = *unit.design;
+    const ControlKind& kind = control_kind(unit.type());
+    if (kind.window_class == nullptr) return nullptr;
     const image::Place place = window.design->client_place(design);
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    DWORD ex_style = 0;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style;
+    if (kind.design_style != nullptr) style |= kind.design_style(design);
     if (unit.visible) style |= WS_VISIBLE;
     if (design.tab_stop) style |= WS_TABSTOP;
-    // A label never really becomes disabled: a disabled static draws its text grey, and a label
-    // passes mouse input to its window anyway.
-    if (unit.disabled && unit.type() != UnitType::label) style |= WS_DISABLED;
-    const wchar_t* cls = L"STATIC";
-    int height = scale(place.height);
-    switch (unit.type()) {
-        case UnitType::label:
-            style |= SS_NOPREFIX | (design.centred ? SS_CENTER : SS_LEFT);
-            if (design.v_centred) style |= SS_CENTERIMAGE;
-            break;
-        case UnitType::edit_box:
-            cls = L"EDIT";
-            style |= ES_AUTOHSCROLL;
-            ex_style |= WS_EX_CLIENTEDGE;
-            break;
-        case UnitType::button:
-            cls = L"BUTTON";
-            style |= BS_PUSHBUTTON;
-            break;
-        case UnitType::check_box:
-            cls = L"BUTTON";
-            style |= BS_CHECKBOX;  // the core decides the state; the control only shows it
-            break;
-        case UnitType::radio_button:
-            cls = L"BUTTON";
-            style |= BS_RADIOBUTTON;
-            break;
-        case UnitType::group_box:
-            cls = L"BUTTON";
-            style |= BS_GROUPBOX;
-            break;
-        case UnitType::combo_box:
-            cls = L"COMBOBOX";
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-            height = scale(place.height + kComboListHeight);
-            break;
-        case UnitType::list_box:
-            cls = L"LISTBOX";
-            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-            ex_style |= WS_EX_CLIENTEDGE;
-            break;
-        case UnitType::shape_box:
-            style |= SS_BLACKFRAME;
-            break;
-        default:
-            return nullptr;
-    }
-    HWND hwnd = CreateWindowExW(
-        ex_style, cls, L"", style, scale(place.left), scale(place.top), scale(place.width), height, data.hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(index))), instance_, nullptr);
+    if (unit.disabled && kind.can_disable) style |= WS_DISABLED;
+    HWND hwnd =
+        CreateWindowExW(kind.ex_style, kind.window_class, L"", style, scale(place.left), scale(place.top),
+                        scale(place.width), scale(place.height + kind.drop_down_height), data.hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(index))), instance_, nullptr);
     if (hwnd == nullptr) return nullptr;
     data.controls.push_back(Control{unit.id(), index, hwnd, nullptr});
     Control& control = data.controls.back();
-    if (unit.type() != UnitType::shape_box) {
+    if (kind.takes_font) {
         control.font = make_font(unit);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
     }
-    if (unit.type() == UnitType::combo_box) {
+    if (kind.drop_down_height != 0) {
         // The closed box keeps the form's height whatever the font.
         const int field = scale(place.height) - 6;
         if (field > 0) SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
@@ -314,7 +248,7 @@ void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState
 void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState& unit) {
     ++data.updating;
     const UnitType t = unit.type();
-    if (shows_text(t)) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+    if (control_kind(t).shows_caption) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
     if (t == UnitType::edit_box) {
         if (!unit.visible) {
             control.text_pending = true;
@@ -414,7 +348,8 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
             ShowWindow(control->hwnd, unit.visible ? SW_SHOWNA : SW_HIDE);
             break;
         case Change::disabled:
-            if (unit.type() != UnitType::label) EnableWindow(control->hwnd, unit.disabled ? FALSE : TRUE);
+            if (control_kind(unit.type()).can_disable)
+                EnableWindow(control->hwnd, unit.disabled ? FALSE : TRUE);
             break;
         case Change::selection:
             ++data->updating;

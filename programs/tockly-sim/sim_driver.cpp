@@ -1,8 +1,10 @@
 #include "programs/tockly-sim/sim_driver.h"
 
 #include "host/core/unit_design.h"
+#include "host/core/unit_type_rules.h"
 #include "image/form.h"
 #include "image/json/gbk_text.h"
+#include "programs/tockly-sim/unit_display.h"
 
 namespace tockly::sim {
 
@@ -114,8 +116,7 @@ void Driver::execute(const Command& c) {
     switch (c.op) {
         case Op::click: {
             auto [w, u] = unit_named(c);
-            const UnitType t = u->type();
-            if (t != UnitType::button && t != UnitType::radio_button && t != UnitType::check_box)
+            if (!host::rules_of(u->type()).clickable)
                 throw ScriptFailure(c, "only a button, radio button or check box can be clicked");
             runtime_.click(*w, *u);
             return;
@@ -215,43 +216,7 @@ void Driver::show(const Command& c) {
                 {"window", windows_.window_label(*w)},
                 {"name", u->name()},
                 {"type", std::string(image::unit_type_name(u->type()))}};
-    switch (u->type()) {
-        case UnitType::label:
-            fields["text"] = u->text;
-            fields["size"] = host::headless::points_value(u->font_height);
-            fields["colour"] = host::headless::colour_text(u->text_colour);
-            break;
-        case UnitType::edit_box:
-        case UnitType::button:
-        case UnitType::group_box:
-            fields["text"] = u->text;
-            break;
-        case UnitType::check_box:
-        case UnitType::radio_button:
-            fields["text"] = u->text;
-            fields["checked"] = u->checked;
-            break;
-        case UnitType::combo_box:
-            fields["selection"] = u->selection;
-            fields["items"] = u->items.size();
-            break;
-        case UnitType::list_box:
-            fields["selection"] = u->selection;
-            fields["rows"] = u->items.size();
-            break;
-        case UnitType::timer:
-            fields["period"] = u->period_ms;
-            break;
-        case UnitType::common_dialog:
-            fields["file_name"] = u->file_name;
-            break;
-        default:
-            break;
-    }
-    if (u->type() != UnitType::timer && u->type() != UnitType::common_dialog) {
-        fields["visible"] = u->visible;
-        fields["disabled"] = u->disabled;
-    }
+    add_unit_fields(fields, *u);
     emit(clock_.now(), fields);
 }
 

@@ -52,7 +52,7 @@ TEST(TocklyForm, HasItsWindowsInUnitOrderAndRoundTrips) {
         for (std::size_t i = 0; i < w.order.size(); ++i) {
             EXPECT_EQ(w.window.id, w.order[i].window);
             EXPECT_EQ(w.window.units[i].id, w.order[i].id) << i;
-            EXPECT_EQ(static_cast<std::uint32_t>(w.window.units[i].type()), w.order[i].type) << i;
+            EXPECT_EQ(w.window.units[i].type(), w.order[i].type) << i;
         }
     }
     EXPECT_EQ(main_window().class_id, main_window_class_id);
@@ -158,7 +158,7 @@ TEST(TocklyForm, GroupsHoldTheirChildrenWhichStandWhereTheUserSeesThem) {
     }
     ASSERT_EQ(children_by_order.size(), 3u);
     for (const auto& [parent, children] : children_by_order) {
-        EXPECT_EQ(record(Unit{main_window_id, parent, 0}).children, children) << std::hex << parent;
+        EXPECT_EQ(record(Unit{main_window_id, parent, UnitType::group_box}).children, children) << std::hex << parent;
         EXPECT_EQ(main_window().find_unit(parent)->type(), UnitType::group_box);
     }
     const UnitRecord& button = record(按钮3);
