@@ -24,6 +24,11 @@ class FileSystem {
     // step fails; the old file is then untouched and no temporary file is left behind.
     // A file marked read-only is not replaced.
     virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
+    // The same for bytes the caller has no further use for: a file system that keeps them until
+    // it writes takes them over rather than copying a table of many megabytes.
+    virtual bool replace_file_moved(const std::string& path, std::string bytes) {
+        return replace_file(path, bytes);
+    }
     // Returns when every replacement handed over so far has been made (a file system that writes
     // in the background; the program's end waits here).
     virtual void flush() {}

@@ -1,5 +1,7 @@
 #include "host/core/ini_store.h"
 
+#include <utility>
+
 #include "host/core/ini_syntax.h"
 
 namespace tockly::host {
@@ -26,14 +28,17 @@ std::string IniStore::read(const std::string& path, std::string_view section, st
 bool IniStore::write(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) {
     if (!ini_can_store(section, key, value)) return false;
-    const FileRead file = read_file(path);
-    if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
-    const bool exists = file.status == FileRead::Status::ok;
-    std::optional<std::string> updated =
-        ini_with_value(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
-    if (!updated) return false;
-    if (exists && *updated == file.bytes) return true;  // already stored: no need to touch the disk
-    return files_.replace_file(path, *updated);
+    std::optional<std::string> updated;
+    {
+        const FileRead file = read_file(path);
+        if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
+        const bool exists = file.status == FileRead::Status::ok;
+        updated =
+            ini_with_value(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
+        if (!updated) return false;
+        if (exists && *updated == file.bytes) return true;  // already stored: no need to touch the disk
+    }  // the old bytes are let go before the new ones are handed over: a table can be very large
+    return files_.replace_file_moved(path, std::move(*updated));
 }
 
 std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& memory, std::uint32_t command,

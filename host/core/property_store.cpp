@@ -1,5 +1,7 @@
 #include "host/core/property_store.h"
 
+#include <utility>
+
 #include "host/core/unit_type_rules.h"
 
 namespace tockly::host {
@@ -32,7 +34,7 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
         case Property::placement:
             return PropertyValue{std::int64_t{unit.placement}};
         case Property::text:
-            return PropertyValue{unit.text};
+            return PropertyValue{std::string_view(unit.text)};
         case Property::font_size:
             return PropertyValue{font_size_points(unit.font_height)};
         case Property::text_colour:
@@ -42,7 +44,7 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
         case Property::selection:
             return PropertyValue{std::int64_t{unit.selection}};
         case Property::file_name:
-            return PropertyValue{unit.file_name};
+            return PropertyValue{std::string_view(unit.file_name)};
         case Property::period:
             return PropertyValue{std::int64_t{unit.period_ms}};
     }
@@ -50,10 +52,17 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
 }
 
 std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, std::int32_t element,
-                                          std::int64_t number, const std::string& text) {
+                                          std::int64_t number, std::string text) {
     auto set = [](auto& field, auto value, Change change) -> std::optional<Change> {
         if (field == value) return std::nullopt;
         field = value;
+        return change;
+    };
+    // A text is swapped in, not copied, and its old buffer leaves with it: a unit that held a
+    // table of many megabytes and is set to a short text holds no more than that text.
+    auto set_text = [](std::string& field, std::string value, Change change) -> std::optional<Change> {
+        if (field == value) return std::nullopt;
+        field.swap(value);
         return change;
     };
     const auto word = static_cast<std::uint32_t>(number);
@@ -68,7 +77,7 @@ std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, 
             // 2 minimises; any other value restores.
             return set(unit.placement, word == 2 ? 2u : 1u, Change::placement);
         case Property::text:
-            return set(unit.text, text, Change::text);
+            return set_text(unit.text, std::move(text), Change::text);
         case Property::font_size: {
             const auto points = static_cast<std::int32_t>(number);
             if (points <= 0 || points > 1638) return std::nullopt;  // no such type size
@@ -86,7 +95,7 @@ std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, 
             return set(unit.selection, value, Change::selection);
         }
         case Property::file_name:
-            return set(unit.file_name, text, Change::file_name);
+            return set_text(unit.file_name, std::move(text), Change::file_name);
         case Property::period:
             return set(unit.period_ms, word, Change::period);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "host/core/arg_access.h"
 #include "host/core/second_ticks.h"
@@ -480,7 +481,7 @@ std::uint64_t Runtime::read_property(std::uint32_t window_id, std::uint32_t unit
         bad_call("read property: unit " + hex(unit_id) + " has no property " + hex(index));
         return 0;
     }
-    if (const auto* text = std::get_if<std::string>(&*value)) return text_result(*text);
+    if (const auto* text = std::get_if<std::string_view>(&*value)) return text_result(*text);
     return static_cast<std::uint64_t>(std::get<std::int64_t>(*value)) & 0xFFFFFFFFu;
 }
 
@@ -503,7 +504,7 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
         number = static_cast<std::int32_t>(static_cast<std::uint32_t>(low));
     }
     ws_.refresh_unit(*t.window, *t.unit);
-    auto change = write_unit_property(*t.unit, index, element, number, text);
+    auto change = write_unit_property(*t.unit, index, element, number, std::move(text));
     if (!change) return;
     changed(*t.window, *t.unit, *change);
     if (*change == Change::period) {

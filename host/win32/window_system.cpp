@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "host/core/runtime.h"
+#include "host/core/shown_item.h"
 #include "host/core/wide_text_win32.h"
 #include "host/win32/control_kinds.h"
 #include "host/win32/trace.h"
@@ -231,11 +232,12 @@ void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState
     if (list) {
         // Room for every row at once rather than growing with each.
         std::size_t bytes = 0;
-        for (const std::string& item : unit.items) bytes += (item.size() + 1) * sizeof(wchar_t);
+        for (const std::string& item : unit.items)
+            bytes += (shown_item_part(item).size() + 1) * sizeof(wchar_t);
         SendMessageW(control.hwnd, LB_INITSTORAGE, unit.items.size(), static_cast<LPARAM>(bytes));
     }
     for (const std::string& item : unit.items) {
-        const std::wstring text = wide_from_gbk(item);
+        const std::wstring text = wide_from_gbk(shown_item_part(item));
         SendMessageW(control.hwnd, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     SendMessageW(control.hwnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
@@ -391,7 +393,7 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
     // One row in or out, not the whole list again: start-up appends every row of the table.
     ++data->updating;
     if (edit == ItemEdit::inserted && static_cast<std::size_t>(index) < list.items.size()) {
-        const std::wstring text = wide_from_gbk(list.items[static_cast<std::size_t>(index)]);
+        const std::wstring text = wide_from_gbk(shown_item_part(list.items[static_cast<std::size_t>(index)]));
         SendMessageW(control->hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(text.c_str()));
     } else if (edit == ItemEdit::deleted) {

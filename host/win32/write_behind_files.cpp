@@ -57,6 +57,11 @@ FileRead WriteBehindFiles::read_file(const std::string& path) {
 
 bool WriteBehindFiles::replace_file(const std::string& path, std::string_view bytes) {
     if (thread_ == nullptr) return inner_.replace_file(path, bytes);
+    return replace_file_moved(path, std::string(bytes));
+}
+
+bool WriteBehindFiles::replace_file_moved(const std::string& path, std::string bytes) {
+    if (thread_ == nullptr) return inner_.replace_file(path, bytes);
     {
         Locked locked(lock_);
         // An older replacement of the same file that has not begun is superseded: the file goes
@@ -67,7 +72,7 @@ bool WriteBehindFiles::replace_file(const std::string& path, std::string_view by
                 break;
             }
         }
-        waiting_.push_back(Replacement{path, std::string(bytes)});
+        waiting_.push_back(Replacement{path, std::move(bytes)});
     }
     WakeConditionVariable(&work_);
     return true;

@@ -27,6 +27,7 @@ class WriteBehindFiles final : public FileSystem {
     FileRead read_file(const std::string& path) override;
     // False only when the writer thread could not be started and writing in place failed.
     bool replace_file(const std::string& path, std::string_view bytes) override;
+    bool replace_file_moved(const std::string& path, std::string bytes) override;
     void flush() override;
     bool writes_in_background() const override { return thread_ != nullptr; }
     void remove_stale_temporaries(const std::string& path) override { inner_.remove_stale_temporaries(path); }

@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <vector>
 
 #include "image/gbk_bytes.h"
 
@@ -74,34 +73,32 @@ std::string escape(unsigned char b) {
 }  // namespace
 
 std::string gbk_to_display(std::string_view gbk) {
-    // Pieces first, so that a backslash can look at what is written after it.
-    std::vector<std::string> pieces;
-    std::string utf8, back;
+    std::string out, utf8, back;
+    out.reserve(gbk.size());
+    // A backslash of the text is doubled when what follows it would otherwise read as an escape.
+    bool after_backslash = false;
+    const auto append = [&](std::string_view piece) {
+        if (after_backslash && (piece[0] == '\\' || piece[0] == 'x')) out += '\\';
+        out += piece;
+        after_backslash = piece == "\\";
+    };
     for (std::size_t i = 0; i < gbk.size();) {
         const auto b = static_cast<unsigned char>(gbk[i]);
         if (b < 0x80) {
-            pieces.emplace_back(1, static_cast<char>(b));
+            append(gbk.substr(i, 1));
             ++i;
             continue;
         }
         if (is_gbk_lead_byte(b) && i + 1 < gbk.size() && is_trail(static_cast<unsigned char>(gbk[i + 1]))) {
             std::string_view pair = gbk.substr(i, 2);
             if (to_utf8().convert(pair, utf8) && to_gbk().convert(utf8, back) && back == pair) {
-                pieces.push_back(utf8);
+                append(utf8);
                 i += 2;
                 continue;
             }
         }
-        pieces.push_back(escape(b));
+        append(escape(b));
         ++i;
-    }
-    std::string out;
-    for (std::size_t k = 0; k < pieces.size(); ++k) {
-        out += pieces[k];
-        if (pieces[k] == "\\" && k + 1 < pieces.size() &&
-            (pieces[k + 1][0] == '\\' || pieces[k + 1][0] == 'x')) {
-            out += '\\';
-        }
     }
     return out;
 }

@@ -280,6 +280,26 @@ TEST_F(RuntimeTest, MalformedCallsAnswerNothingAndAreReported) {
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "host_error"), 4);
 }
 
+TEST_F(RuntimeTest, ATextSetShortLetsGoOfTheLongTextItHeld) {
+    // A hidden edit box that once held a table of many megabytes must not keep its buffer for
+    // the rest of the run after the program empties it.
+    runtime->start();
+    const auto set = [&](const char* text) {
+        runtime->write_property(kMain, kEdit.id, host::property::edit_content, -1,
+                                reinterpret_cast<std::uintptr_t>(text), 0);
+    };
+    const std::string table(1 << 20, 'x');
+    set(table.c_str());
+    void* read = reinterpret_cast<void*>(static_cast<std::uintptr_t>(
+        runtime->read_property(kMain, kEdit.id, host::property::edit_content, -1)));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(std::string_view(static_cast<const char*>(read)), table);
+    memory.release(read);
+    set("");
+    EXPECT_EQ(state(kEdit).text, "");
+    EXPECT_LT(state(kEdit).text.capacity(), 1024u);
+}
+
 TEST(HeadlessPaths, BackslashesBecomeSlashesExceptInsideDoubleByteCharacters) {
     host::headless::VirtualClock clock;
     host::headless::HeadlessWindowSystem windows(clock, "/tmp/a\\b");

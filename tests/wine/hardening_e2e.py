@@ -8,9 +8,13 @@ Tockly killed in the middle of its saves, and data.ini files that Tockly did not
 - Kill test: Tockly with a table of 100 long rows is sent a burst of adds (each saves the whole table)
   and killed at a random moment; data.ini must hold a whole table, old rows with complete new rows
   on top, and the next start must leave no temporary file of a save behind.
-- Bad files: a UTF-16 file, a folder named data.ini, a read-only file and a file held open
-  without sharing by another process: Tockly starts, shows what it can read, and a save that
-  cannot be made leaves the file as it was and is told once in a message box.
+- Bad files: the table of data.ini files that no one here wrote (bad_files_table, shared with the
+  headless host), among them binary garbage, a 100 MB value, bytes that are no GBK character, a
+  folder and a file held open without sharing by another process: Tockly starts, shows the rows
+  it can read, its clock ticks, two adds keep every other byte of a file read whole (with no
+  message box) and leave a file it could not read whole as it was (told once in a message box),
+  and it ends normally when closed. Times to the window and to the rows, and peak memory, are
+  printed as figures.
 
 The prefix is this test's own (its audio driver setting is changed).
 usage: hardening_e2e.py WINE DIST_DIR DRIVER PLANT_DLL PROBE_EXE LOCKER_EXE EXPECTATIONS.json WORK PREFIX ARTIFACTS
@@ -21,12 +25,15 @@ import random
 import re
 import shutil
 import signal
-import stat
 import sys
 import time
 
 import checks as c
-from tockly_e2e import TITLE_PREFIX, Tockly, ids_by_name, rows_shown
+from tockly_e2e import TITLE_PREFIX, Tockly, host_time, ids_by_name
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data_file"))
+from bad_files_table import (ADDS, CASES, NEW_MESSAGE, NEW_ROW, NEW_TIME_ITEMS,  # noqa: E402
+                             box_problems, file_problems, make_fresh)
 
 PLANT_NAME = "winetocklyplant.drv"
 PLANT_MARKER = "plant-loaded.txt"
@@ -34,7 +41,6 @@ BM_CLICK = 0xF5
 WM_COMMAND, IDOK = 0x111, 1
 TEMPORARY = re.compile(r"^data\.ini\.tmp-\d+-\d+$")
 ROW = ("08:05:00     温馨提示    第{:05d}行，" + "一条相当长的提醒内容" * 15).format
-NEW_ROW = "08:07:01     温馨提示    新".encode("gbk")
 KILL_RUNS = 6
 # The killed table: 100 rows of about 330 bytes (a 33 KB file), and a burst of 10 adds, each a save
 # of the whole table. Larger tables make the Windows host slow (here, without emulation, 10,000
@@ -76,19 +82,22 @@ def install(dist, folder):
 
 
 def close(tockly):
+    """Closes Tockly as the user does; its exit code, None when it had to be killed."""
     if tockly.hwnd:
         tockly.session.driver("close", tockly.hwnd)
-    if tockly.exit_code(timeout=20) is None:
+    code = tockly.exit_code(timeout=60)
+    if code is None:
         tockly.process.kill()
         tockly.process.wait()
+    return code
 
 
 def new_entry(tockly, ids):
-    """Sets the time 08:07:01 and the message "新", as a user does before adding."""
+    """Sets the new reminder's time and message, as a user does before adding."""
     controls = tockly.controls()
-    for combo, index in (("组合框1", 7), ("组合框2", 6), ("组合框3", 0)):
+    for combo, index in zip(("组合框1", "组合框2", "组合框3"), NEW_TIME_ITEMS):
         tockly.session.driver("choose", controls[ids[combo]]["hwnd"], index)
-    tockly.session.driver("set-text", controls[ids["编辑框1"]]["hwnd"], "新")
+    tockly.session.driver("set-text", controls[ids["编辑框1"]]["hwnd"], NEW_MESSAGE)
     return controls[ids["按钮1"]]["hwnd"]
 
 
@@ -125,20 +134,28 @@ def dll_search(session, checks, dist, plant_dll, probe_exe, work, artifacts):
 
 class TocklyIn(Tockly):
     """Tockly started in a current folder of the test's choice, traced only when asked (a large
-    table would fill the trace with every row each second)."""
+    table would fill the trace with every row each second). Rows longer than LONGEST_ROW are
+    read back by their length only."""
 
-    def __init__(self, session, app_dir, clock_start, cwd=None, trace_path=None):
+    LONGEST_ROW = 1 << 16
+
+    def __init__(self, session, app_dir, clock_start, cwd=None, trace_path=None, timeout=120):
         self.session = session
         self.trace_path = trace_path
         env = {"TOCKLY_CLOCK_START": clock_start}
         if trace_path:
             env["TOCKLY_TRACE"] = trace_path
+        self.started = time.time()
         self.process = session.start(os.path.join(app_dir, "Tockly.exe"), cwd=cwd or app_dir, extra_env=env)
-        self.main = session.wait_window(title_prefix=TITLE_PREFIX, timeout_ms=120000)
+        self.main = session.wait_window(title_prefix=TITLE_PREFIX, timeout_ms=max(timeout, 120) * 1000)
+        self.startup_seconds = time.time() - self.started
         self.hwnd = self.main["hwnd"] if self.main else None
         if not self.hwnd:
             self.process.kill()
             self.process.wait()
+
+    def controls(self, hwnd=None):
+        return {child["id"]: child for child in self.session.children(hwnd or self.hwnd, self.LONGEST_ROW)}
 
 
 def kill_test(session, checks, dist, work, artifacts, ids, figures):
@@ -213,47 +230,120 @@ def kill_test(session, checks, dist, work, artifacts, ids, figures):
     checks.equal(left_after, 0, "the next start removes what the killed saves left")
 
 
-def bad_files(session, checks, dist, locker_exe, work, artifacts, ids):
-    good = table_file([gbk(ROW(1)), gbk(ROW(2))])
-    cases = [
-        ("UTF-16", lambda p: open(p, "wb").write("\ufeff[表]\r\n时表=08:05:00     温馨提示    开会@\r\n"
-                                                 .encode("utf-16-le")), 0, None),
-        ("folder", lambda p: os.mkdir(p), 0, None),
-        ("read-only", lambda p: (open(p, "wb").write(good), os.chmod(p, stat.S_IRUSR | stat.S_IRGRP)), 2, None),
-        ("held open without sharing", lambda p: open(p, "wb").write(good), 0, "locker"),
-    ]
-    for name, make, rows_readable, locker in cases:
-        app = fresh(os.path.join(work, "bad-" + name.replace(" ", "-")))
-        install(dist, app)
-        path = os.path.join(app, "data.ini")
-        make(path)
-        before = open(path, "rb").read() if os.path.isfile(path) else None
-        holder = None
-        if locker:
-            shutil.copy(locker_exe, os.path.join(app, "locker.exe"))
-            holder = session.start(os.path.join(app, "locker.exe"), cwd=app)
-            time.sleep(2)
-        tockly = Tockly(session, app, artifacts, "bad-" + name.replace(" ", "-"), clock_start="2024-05-20 10:20:05")
-        if not checks.check(tockly.hwnd, f"{name}: Tockly starts"):
-            continue
-        checks.equal(len(rows_shown(tockly, ids)), rows_readable, f"{name}: the rows that can be read are shown")
-        button = new_entry(tockly, ids)
-        boxes = 0
-        for attempt in range(2):
-            session.driver("post", button, BM_CLICK, 0, 0)
-            box = session.wait_window(cls="#32770", timeout_ms=10000 if attempt == 0 else 3000)
+def box_text(session, box):
+    return " ".join(child["text"] for child in session.children(box["hwnd"]) if child.get("text"))
+
+
+def dismiss(session, box):
+    session.driver("post", box["hwnd"], WM_COMMAND, IDOK, 0)
+    session.wait_window(cls="#32770", state="gone", timeout_ms=10000)
+
+
+def row_problem(row, text, length):
+    """What is wrong with a shown row (its text, None when left out for its length) for the
+    row's bytes in data.ini. A row far wider than a screen may show only its start (of some
+    thousand characters). Bytes that are no GBK character show as the system's code page makes
+    them: only the characters before them are compared, and the bytes themselves must come back
+    in the saved file."""
+    try:
+        want = row.decode("gbk")
+    except UnicodeDecodeError as error:
+        start = row[:error.start].decode("gbk")
+        return None if text is not None and text.startswith(start) else f"{text!r} does not start {start!r}"
+    if text is None:
+        units = len(want.encode("utf-16-le")) // 2
+        return None if length == units else f"{length} characters, expected {units}"
+    if text == want or (len(text) >= 1000 and want.startswith(text)):
+        return None
+    return f"{text[:60]!r} ({len(text)} characters), expected {want[:60]!r} ({len(want)})"
+
+
+def shown_rows(tockly, ids):
+    """(texts, lengths) of the list's rows."""
+    rows = tockly.controls()[ids["列表框1"]]
+    return rows["items"], rows["item_lengths"]
+
+
+def wait_for(what, timeout, interval=0.5):
+    deadline = time.time() + timeout
+    while True:
+        result = what()
+        if result or time.time() >= deadline:
+            return result
+        time.sleep(interval)
+
+
+def bad_file(session, checks, dist, locker_exe, work, ids, case, figures):
+    """One data.ini that no one here wrote, as the table describes it (see bad_files_table)."""
+    name = case.name
+    app = os.path.join(work, "bad-" + case.folder_name)
+    path, before = make_fresh(case, app)
+    install(dist, app)
+    holder = None
+    if case.held_open:
+        shutil.copy(locker_exe, os.path.join(app, "locker.exe"))
+        holder = session.start(os.path.join(app, "locker.exe"), cwd=app)
+        time.sleep(2)
+    # Untraced: the trace would copy the largest rows into every line it writes about the list.
+    tockly = TocklyIn(session, app, "2024-05-20 10:20:05", timeout=case.timeout)
+    if not checks.check(tockly.hwnd, f"{name}: Tockly starts"):
+        return
+    figures[f"{name}: seconds to the window"] = round(tockly.startup_seconds, 1)
+
+    def rows_in():
+        texts, lengths = shown_rows(tockly, ids)
+        return (texts, lengths) if len(lengths) == len(case.rows) else None
+    shown = wait_for(rows_in, case.timeout)
+    figures[f"{name}: seconds to the rows"] = round(time.time() - tockly.started, 1)
+    if checks.check(shown, f"{name}: {len(case.rows)} rows are shown", repr(shown_rows(tockly, ids)[1])):
+        wrong = [p for p in (row_problem(r, t, n) for r, t, n in zip(case.rows, *shown)) if p]
+        checks.check(not wrong, f"{name}: the rows that can be read are shown as they are", repr(wrong))
+    clock = host_time(tockly, ids)
+    checks.check(wait_for(lambda: host_time(tockly, ids) != clock, 30), f"{name}: the clock ticks")
+
+    button = new_entry(tockly, ids)
+    texts = []
+    if case.readable:
+        began = time.time()
+        session.driver("post", button, BM_CLICK, 0, 0, ADDS)
+        # The saves are done when the file holds both new rows; a box at any time is a failure.
+        saved = False
+        while not saved and time.time() < began + case.timeout:
+            box = session.wait_window(cls="#32770", timeout_ms=1000)
             if box:
-                boxes += 1
-                session.driver("post", box["hwnd"], WM_COMMAND, IDOK, 0)
-                session.wait_window(cls="#32770", state="gone", timeout_ms=10000)
-        checks.equal(boxes, 1, f"{name}: the failed save is told once")
-        after = open(path, "rb").read() if os.path.isfile(path) else None
-        checks.check(after == before and (before is not None or os.path.isdir(path)),
-                     f"{name}: the file is left as it was")
-        close(tockly)
-        if holder:
-            holder.kill()
-            holder.wait()
+                texts.append(box_text(session, box))
+                dismiss(session, box)
+                break
+            saved = not file_problems(case, path, before)
+        figures[f"{name}: seconds to save {ADDS} adds"] = round(time.time() - began, 1)
+        box = session.wait_window(cls="#32770", timeout_ms=3000)
+        if box:
+            texts.append(box_text(session, box))
+            dismiss(session, box)
+    else:
+        for attempt in range(ADDS):
+            session.driver("post", button, BM_CLICK, 0, 0)
+            box = session.wait_window(cls="#32770", timeout_ms=30000 if attempt == 0 else 5000)
+            if box:
+                texts.append(box_text(session, box))
+                dismiss(session, box)
+    problems = box_problems(case, texts) + file_problems(case, path, before)
+    outcome = ("every other byte of the file kept, no message box" if case.readable
+               else "the file left as it was, the failed save told once")
+    checks.check(not problems, f"{name}: {outcome}", "; ".join(problems))
+    memory = tockly.memory_kib()
+    if "VmHWM" in memory:
+        figures[f"{name}: peak memory, MiB"] = round(memory["VmHWM"] / 1024)
+    checks.check(tockly.process.poll() is None, f"{name}: Tockly still runs")
+    checks.equal(close(tockly), 0, f"{name}: Tockly ends normally when closed")
+    if holder:
+        holder.kill()
+        holder.wait()
+
+
+def bad_files(session, checks, dist, locker_exe, work, ids, figures):
+    for case in CASES:
+        bad_file(session, checks, dist, locker_exe, work, ids, case, figures)
 
 
 def body(session, checks, dist, plant_dll, probe_exe, locker_exe, expectations_path, work, artifacts):
@@ -262,7 +352,7 @@ def body(session, checks, dist, plant_dll, probe_exe, locker_exe, expectations_p
     os.makedirs(artifacts, exist_ok=True)
     figures = {}
     kill_test(session, checks, dist, work, artifacts, ids, figures)
-    bad_files(session, checks, dist, locker_exe, work, artifacts, ids)
+    bad_files(session, checks, dist, locker_exe, work, ids, figures)
     if checks.check(session.start_sound(), "a PulseAudio null sink stands in for a sound card"):
         dll_search(session, checks, dist, plant_dll, probe_exe, work, artifacts)
     for name, value in figures.items():

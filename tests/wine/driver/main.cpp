@@ -7,7 +7,9 @@
 //        [--state visible|hidden|any|gone|none-visible] [--timeout MS]
 //                                waits for a top-level window so matched; "gone": until none is,
 //                                "none-visible": until none is shown
-//   children HWND                every descendant, rect in HWND's client area
+//   children HWND [--longest-item N]
+//                                every descendant, rect in HWND's client area; the texts of list
+//                                and combo box items longer than N (UTF-16 units) left out
 //   click HWND                   BM_CLICK
 //   choose HWND INDEX            a combo box's item, notified to its parent as the user's choice
 //   list-select HWND INDEX       a list box's row (-1: none), notified as a selection change
@@ -203,7 +205,10 @@ int run(const std::vector<std::string>& args) {
     const HWND window = parse_hwnd(args[1]);
     if (!IsWindow(window)) return write_error("no window " + args[1]), 1;
     if (command == "children") {
-        for (HWND child : descendants(window)) write_line(describe_child(window, child));
+        std::size_t longest_item = static_cast<std::size_t>(-1);
+        if (args.size() == 4 && args[2] == "--longest-item")
+            longest_item = static_cast<std::size_t>(to_number(args[3]));
+        for (HWND child : descendants(window)) write_line(describe_child(window, child, longest_item));
         return 0;
     }
     if (command == "click") return send_and_wait(window, BM_CLICK, 0, 0) ? 0 : 1;

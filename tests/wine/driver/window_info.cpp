@@ -37,15 +37,23 @@ std::string boolean(bool value) {
     return value ? "true" : "false";
 }
 
-// The texts of a list box's or combo box's items, as a JSON array.
-std::string item_texts(HWND window, bool combo) {
+// The texts of a list box's or combo box's items and their lengths (UTF-16 units), as the JSON
+// members "items" and "item_lengths". The text of an item longer than `longest_item` is null:
+// copying a row of many megabytes between processes only to compare it would take long.
+std::string item_texts(HWND window, bool combo, std::size_t longest_item) {
     const UINT count_message = combo ? CB_GETCOUNT : LB_GETCOUNT;
     const UINT length_message = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
     const UINT text_message = combo ? CB_GETLBTEXT : LB_GETTEXT;
     const LRESULT count = send(window, count_message, 0, 0);
-    std::string out = "[";
+    std::string texts = "[", lengths = "[";
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = send(window, length_message, static_cast<WPARAM>(i), 0);
+        if (i > 0) texts += ",", lengths += ",";
+        lengths += number(length);
+        if (length > 0 && static_cast<std::size_t>(length) > longest_item) {
+            texts += "null";
+            continue;
+        }
         std::wstring text;
         if (length > 0) {
             text.assign(static_cast<std::size_t>(length) + 1, L'\0');
@@ -53,10 +61,9 @@ std::string item_texts(HWND window, bool combo) {
                 send(window, text_message, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
             text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
         }
-        if (i > 0) out += ",";
-        out += json_string(to_utf8(text));
+        texts += json_string(to_utf8(text));
     }
-    return out + "]";
+    return ",\"items\":" + texts + "],\"item_lengths\":" + lengths + "]";
 }
 
 }  // namespace
@@ -127,7 +134,7 @@ std::string describe_top_level(HWND window) {
            hwnd_text(GetWindow(window, GW_OWNER)) + "\"}";
 }
 
-std::string describe_child(HWND top, HWND child) {
+std::string describe_child(HWND top, HWND child, std::size_t longest_item) {
     RECT rect{};
     GetWindowRect(child, &rect);
     MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&rect), 2);
@@ -144,10 +151,10 @@ std::string describe_child(HWND top, HWND child) {
     if (lstrcmpiW(cls.c_str(), L"Button") == 0) {
         out += ",\"checked\":" + number(send(child, BM_GETCHECK, 0, 0));
     } else if (lstrcmpiW(cls.c_str(), L"ListBox") == 0) {
-        out += ",\"items\":" + item_texts(child, false) +
+        out += item_texts(child, false, longest_item) +
                ",\"selected\":" + number(send(child, LB_GETCURSEL, 0, 0));
     } else if (lstrcmpiW(cls.c_str(), L"ComboBox") == 0) {
-        out += ",\"items\":" + item_texts(child, true) +
+        out += item_texts(child, true, longest_item) +
                ",\"selected\":" + number(send(child, CB_GETCURSEL, 0, 0));
     }
     GUITHREADINFO gui{};
