@@ -16,8 +16,8 @@
 
 #include "host/core/date_time.h"
 #include "host/core/ini_store.h"
-#include "host/core/second_ticks.h"
 #include "host/core/save_failure_notice.h"
+#include "host/core/second_ticks.h"
 #include "host/core/text_memory.h"
 #include "host/core/unit_design.h"
 #include "host/core/unit_state.h"
@@ -88,7 +88,10 @@ class Runtime final : public Host {
     bool right_click(WindowInstance& window);
     bool minimize(WindowInstance& window);
     bool tray_notify(WindowInstance& window, std::uint32_t kind);
-    // Chooses an item of the menu popped up last; false when no menu is up or it has no such item.
+    // Chooses an item of the menu popped up last, by its identifier; false when no menu is up or
+    // it has no such item.
+    bool choose_menu_item(std::uint32_t item_id);
+    // The same by caption, as a user reads the menu: its first item of that caption.
     bool choose_menu_item(std::string_view caption);
     // A timer fell. A clock's one-second timer handles every wall-clock second once, in order,
     // catching up the seconds a late tick jumped over (see second_ticks.h).

@@ -127,7 +127,7 @@ void Win32WindowSystem::pop_up_menu(WindowInstance& window, UnitState& menu) {
     PostMessageW(data->hwnd, WM_NULL, 0, 0);
     DestroyMenu(popup);
     if (chosen >= 1 && chosen <= items.size()) {
-        chosen_menu_item_ = items[chosen - 1]->text;
+        chosen_menu_item_ = items[chosen - 1]->id();
         PostMessageW(host_window_, kMenuChosenMessage, 0, 0);
     }
 }

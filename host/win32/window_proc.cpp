@@ -214,10 +214,10 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
     }
     if (message == kMenuChosenMessage) {
         // Delivered after the handler that popped the menu has ended.
-        if (runtime_ != nullptr && !chosen_menu_item_.empty()) {
-            const std::string caption = std::move(chosen_menu_item_);
-            chosen_menu_item_.clear();
-            runtime_->choose_menu_item(caption);
+        if (runtime_ != nullptr && chosen_menu_item_) {
+            const std::uint32_t item = *chosen_menu_item_;
+            chosen_menu_item_.reset();
+            runtime_->choose_menu_item(item);
         }
         return 0;
     }

@@ -155,7 +155,7 @@ class Win32WindowSystem final : public WindowSystem {
     std::unique_ptr<SoundPlayer> sound_;
 
     // The menu item chosen last, delivered once the handler that popped the menu has ended.
-    std::string chosen_menu_item_;
+    std::optional<std::uint32_t> chosen_menu_item_;
 
     HANDLE visual_styles_context_ = INVALID_HANDLE_VALUE;
     bool ended_ = false;

@@ -220,6 +220,24 @@ TEST_F(RuntimeTest, ModalWindowReturnsWhenClosedRefusesInputBeneathAndTimersGoOn
     EXPECT_TRUE(runtime->click(main(), state(kButton)));
 }
 
+TEST_F(RuntimeTest, AMenuChoiceNamesItsItemSoTwoItemsOfOneCaptionStayApart) {
+    on(main_rclick, [](host::Host& host, const std::uint32_t*) {
+        const host::ArgRecord a[] = {unit(kMainSelf), unit(kMenuTop), host::omitted_arg(),
+                                     host::omitted_arg()};
+        host.call_core(cmd::popup_menu, a);
+    });
+    runtime->start();
+    state(kMenuExit).text = "About";
+    runtime->right_click(main());
+    ASSERT_TRUE(runtime->popped_menu());
+    EXPECT_TRUE(runtime->choose_menu_item(kMenuExit.id));
+    EXPECT_EQ(count("menu_exit"), 1);
+    EXPECT_EQ(count("menu_about"), 0);
+    // A choice closes the menu: the same choice again finds none.
+    EXPECT_FALSE(runtime->choose_menu_item(kMenuExit.id));
+    EXPECT_EQ(count("menu_exit"), 1);
+}
+
 TEST_F(RuntimeTest, EachOpeningIsItsOwnWindowAndItsHandlersAddressIt) {
     on(popup_rclick, [](host::Host& host, const std::uint32_t*) {
         const host::ArgRecord a[] = {unit(kPopupSelf), host::omitted_arg()};
