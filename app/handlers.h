@@ -1,5 +1,13 @@
 // Tockly's event handlers, grouped by flow in app/handlers_*.cpp. Each takes the host and its
 // event's 32-bit arguments. Internal to the app: hosts reach them through handler_table().
+//
+// They keep the program's designed flow on purpose wherever a host, a trace or a user could see
+// it, even where a shorter way exists: a tick takes its time from the text of the three clock
+// labels, not from the clock, so the rows are compared with what the user sees; the popup learns
+// what it is for (a reminder, the chime, About) from the text of its mode label 标签9, set before it
+// opens; rows are read from the list box through the host one at a time; and the table is saved
+// whole through the hidden write buffer. What no one can observe is left out: a row is not copied
+// to compare its first eight bytes, and the clock labels are read again only after a row fired.
 #pragma once
 
 #include <cstdint>
