@@ -15,7 +15,6 @@
 #include "host/win32/dialog_filter.h"
 #include "host/win32/icon_file.h"
 #include "host/win32/module_path.h"
-#include "host/win32/second_timer.h"
 #include "host/win32/trace.h"
 #include "host/win32/visual_styles_resource.h"
 #include "host/win32/window_classes.h"
@@ -47,45 +46,17 @@ bool names_cmd(std::string_view line) {
 
 // --- Timers and the loop ---------------------------------------------------------------------------
 
-void Win32WindowSystem::arm_timer(UINT_PTR id, const Timer& timer) {
-    const UINT delay = timer.on_second_boundary ? delay_to_next_second(clock_.now_local_ms())
-                                                : std::max<UINT>(timer.period_ms, USER_TIMER_MINIMUM);
-    SetTimer(host_window_, id, delay, nullptr);
-}
-
 void Win32WindowSystem::start_timer(TimerKey key, std::uint32_t period_ms, bool on_second_boundary) {
-    if (ended_) return;
-    UINT_PTR id = 0;
-    for (const auto& [existing, timer] : timers_) {
-        if (timer.key == key) id = existing;
-    }
-    if (id == 0) id = next_timer_id_++;
-    Timer& timer = timers_[id];
-    timer = Timer{key, period_ms, on_second_boundary};
-    arm_timer(id, timer);
+    if (!ended_) timers_->start(key, period_ms, on_second_boundary);
 }
 
 void Win32WindowSystem::stop_timer(TimerKey key) {
-    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-        if (it->second.key == key) {
-            KillTimer(host_window_, it->first);
-            timers_.erase(it);
-            return;
-        }
-    }
+    timers_->stop(key);
 }
 
 void Win32WindowSystem::timer_message(UINT_PTR id) {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) {
-        KillTimer(host_window_, id);
-        return;
-    }
-    const Timer timer = it->second;
-    // A clock's timer is a one-shot, armed again for the next boundary before its tick runs, so
-    // that the tick may stop or restart it.
-    if (timer.on_second_boundary) arm_timer(id, timer);
-    if (runtime_ != nullptr) runtime_->timer_fired(timer.key);
+    const std::optional<TimerKey> key = timers_->fell(id);
+    if (key && runtime_ != nullptr) runtime_->timer_fired(*key);
 }
 
 void Win32WindowSystem::run_loop(const std::function<bool()>& done) {
@@ -176,54 +147,12 @@ void Win32WindowSystem::message_box(std::string_view text, std::uint32_t buttons
 
 void Win32WindowSystem::set_tray_icon(WindowInstance& window, std::span<const std::uint8_t> icon,
                                       std::string_view tip) {
-    HICON made = nullptr;
-    auto images = read_icon_file(icon);
-    if (images) {
-        const int size = GetSystemMetrics(SM_CXSMICON);
-        const IconImage& image = pick_icon_image(images.value(), static_cast<std::uint32_t>(size));
-        std::vector<BYTE> bytes(image.bytes.begin(), image.bytes.end());
-        made = CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE, 0x00030000,
-                                        size, size, LR_DEFAULTCOLOR);
-    } else {
-        host_error("tray icon: " + images.error().message());
-    }
-    // Without an icon the hidden window could never be brought back: use the system's.
-    if (made == nullptr) made = CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
-    if (tray_icon_ != nullptr) DestroyIcon(tray_icon_);
-    tray_icon_ = made;
-    tray_tip_ = wide_from_gbk(tip);
+    tray_->show(icon, tip);
     tray_window_serial_ = window.serial;
-    add_tray_icon(false);
-}
-
-void Win32WindowSystem::add_tray_icon(bool again) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = host_window_;
-    nid.uID = kTrayIconId;
-    nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
-    nid.uCallbackMessage = kTrayMessage;
-    nid.hIcon = tray_icon_;
-    tray_tip_.copy(nid.szTip, std::min<std::size_t>(tray_tip_.size(), std::size(nid.szTip) - 1));
-    // Setting the icon again replaces it: there is never more than one.
-    if (tray_shown_ && !again && Shell_NotifyIconW(NIM_MODIFY, &nid)) return;
-    if (!Shell_NotifyIconW(NIM_ADD, &nid)) host_error("the notification-area icon could not be added");
-    tray_shown_ = true;  // kept even on failure: a shell that starts later gets it
 }
 
 void Win32WindowSystem::remove_tray_icon() {
-    if (tray_shown_) {
-        NOTIFYICONDATAW nid{};
-        nid.cbSize = sizeof nid;
-        nid.hWnd = host_window_;
-        nid.uID = kTrayIconId;
-        Shell_NotifyIconW(NIM_DELETE, &nid);
-        tray_shown_ = false;
-    }
-    if (tray_icon_ != nullptr) {
-        DestroyIcon(tray_icon_);
-        tray_icon_ = nullptr;
-    }
+    tray_->remove();
     tray_window_serial_ = 0;
 }
 
@@ -363,8 +292,7 @@ void Win32WindowSystem::host_error(std::string_view what) {
 
 void Win32WindowSystem::shut_down() {
     ended_ = true;
-    for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
-    timers_.clear();
+    timers_->stop_all();
     sound_->end();
     remove_tray_icon();
 }

@@ -222,11 +222,7 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
         return 0;
     }
     if (LRESULT result = 0; life_message(message, wparam, lparam, result)) return result;
-    if (taskbar_created_ != 0 && message == taskbar_created_) {
-        // The shell restarted: our icon went with the old one.
-        if (tray_shown_) add_tray_icon(true);
-        return 0;
-    }
+    if (tray_ && tray_->shell_restarted(message)) return 0;
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
@@ -300,12 +296,7 @@ void Win32WindowSystem::end_with_session() {
 void Win32WindowSystem::rearm_second_timers(const char* why) {
     // A timer armed for a boundary of the old time would fall at the wrong moment (or not for
     // hours): arm each clock's timer afresh for the next boundary of the time as it reads now.
-    int rearmed = 0;
-    for (const auto& [id, timer] : timers_) {
-        if (!timer.on_second_boundary) continue;
-        arm_timer(id, timer);
-        ++rearmed;
-    }
+    const int rearmed = timers_ ? timers_->rearm_clock_timers() : 0;
     if (trace_ != nullptr) trace_->write(trace_->line("rearm").text("why", why).number("timers", rearmed));
 }
 

@@ -42,12 +42,14 @@ Win32WindowSystem::Win32WindowSystem(Clock& clock, Trace* trace) : clock_(clock)
     register_window_classes(*this, instance_);
     host_window_ =
         CreateWindowExW(0, kHostClass, L"Tockly", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
-    taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+    timers_ = std::make_unique<SystemTimers>(host_window_, clock_);
+    tray_ = std::make_unique<TrayIcon>(host_window_, kTrayMessage,
+                                       [this](std::string_view what) { host_error(what); });
     sound_ = std::make_unique<SoundPlayer>(host_window_, kSoundMessage);
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
-    for (auto& [id, timer] : timers_) KillTimer(host_window_, id);
+    timers_->stop_all();
     remove_tray_icon();
     sound_->end();
     for (auto& [serial, data] : windows_) {

@@ -17,6 +17,8 @@
 #include "host/core/date_time.h"
 #include "host/core/window_system.h"
 #include "host/win32/sound_player.h"
+#include "host/win32/system_timers.h"
+#include "host/win32/tray_icon.h"
 
 namespace tockly::host {
 class Runtime;
@@ -97,12 +99,6 @@ class Win32WindowSystem final : public WindowSystem {
     LRESULT host_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   private:
-    struct Timer {
-        TimerKey key;
-        std::uint32_t period_ms = 0;
-        bool on_second_boundary = false;
-    };
-
     WindowData* data_of(const WindowInstance& window);
     WindowInstance* instance_of(const WindowData& data) const;
     Control* control_of(WindowData& data, std::uint32_t unit_id);
@@ -116,11 +112,9 @@ class Win32WindowSystem final : public WindowSystem {
     HBRUSH brush(COLORREF colour);
     COLORREF window_background(const WindowInstance& window) const;
     LRESULT control_colours(WindowData& data, HDC dc, HWND control);
-    void arm_timer(UINT_PTR id, const Timer& timer);
     void timer_message(UINT_PTR id);
     void tray_message(LPARAM lparam);
     void sound_message(WPARAM report, LPARAM error);
-    void add_tray_icon(bool again);
     void remove_tray_icon();
     void shut_down();
     void trace_window(const char* kind, const WindowInstance& window);
@@ -141,15 +135,11 @@ class Win32WindowSystem final : public WindowSystem {
     std::uint64_t start_serial_ = 0;
     std::map<COLORREF, HBRUSH> brushes_;
 
-    std::map<UINT_PTR, Timer> timers_;
-    UINT_PTR next_timer_id_ = 1;
+    std::unique_ptr<SystemTimers> timers_;  // made once the host window exists
 
     // The one notification-area icon.
-    bool tray_shown_ = false;
-    std::uint64_t tray_window_serial_ = 0;
-    HICON tray_icon_ = nullptr;
-    std::wstring tray_tip_;
-    UINT taskbar_created_ = 0;
+    std::unique_ptr<TrayIcon> tray_;
+    std::uint64_t tray_window_serial_ = 0;  // the window its clicks go to
 
     // Made once the host window that receives its reports exists.
     std::unique_ptr<SoundPlayer> sound_;
