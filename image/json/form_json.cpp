@@ -1,5 +1,6 @@
 #include "image/json/form_json.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -105,11 +106,43 @@ json flags_to_json(std::uint32_t flags) {
     return out;
 }
 
-bool all_zero(std::span<const std::uint8_t> bytes) {
-    for (auto b : bytes) {
-        if (b != 0) return false;
+// A record field's JSON value. A handler is written as its routine's address, or as -1 for none.
+template <typename Text>
+json record_json_value(const char*, const NulText<Text>& t) {
+    return gbk_to_display(t.text);
+}
+template <typename Word>
+json record_json_value(const char*, const CheckedWord<Word>& w) {
+    return w.value;
+}
+json record_json_value(const char* name, std::int32_t v) {
+    if (std::string_view(name) == "handler" && v >= 0) return hex_word(static_cast<std::uint32_t>(v));
+    return v;
+}
+template <typename T>
+json record_json_value(const char*, const T& v) {
+    return to_json_value(v);
+}
+
+// A menu item through its field mapping. The fields one edits are always listed; the others only
+// where they differ from a new item's.
+json menu_item_to_json(const MenuItemRecord& m) {
+    auto walk = [](const MenuItemRecord& record) {
+        json out = json::object();
+        menu_item_fields([&](const char* name, const auto& v) { out[name] = record_json_value(name, v); },
+                         record);
+        return out;
+    };
+    const json all = walk(m);
+    const json usual = walk(MenuItemRecord{});
+    static constexpr std::string_view kAlwaysListed[] = {"level", "state", "caption", "handler"};
+    json out = json::object();
+    for (const auto& [key, value] : all.items()) {
+        const bool always =
+            std::find(std::begin(kAlwaysListed), std::end(kAlwaysListed), key) != std::end(kAlwaysListed);
+        if (always || value != usual[key]) out[key] = value;
     }
-    return true;
+    return out;
 }
 
 json unit_to_json(const FormUnit& unit) {
@@ -117,19 +150,8 @@ json unit_to_json(const FormUnit& unit) {
     out["id"] = hex_word(unit.id);
     out["type"] = std::string(unit_type_name(unit.type()));
     if (const auto* m = unit.menu_item()) {
-        if (!all_zero(m->zero_a)) out["zero_a"] = bytes_to_hex(m->zero_a);
-        if (!m->name.empty()) out["name"] = gbk_to_display(m->name);
-        if (!m->comment.empty()) out["comment"] = gbk_to_display(m->comment);
-        if (m->zero_b != 0) out["zero_b"] = m->zero_b;
-        out["level"] = m->level;
-        out["state"] = m->state;
-        out["caption"] = gbk_to_display(m->caption);
-        if (m->handler < 0) {
-            out["handler"] = m->handler;
-        } else {
-            out["handler"] = hex_word(static_cast<std::uint32_t>(m->handler));
-        }
-        if (!all_zero(m->zero_tail)) out["zero_tail"] = bytes_to_hex(m->zero_tail);
+        const json fields = menu_item_to_json(*m);
+        for (const auto& [key, value] : fields.items()) out[key] = value;
         return out;
     }
     const UnitRecord& r = *unit.unit();
