@@ -148,9 +148,8 @@ void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM 
             if (code == CBN_SELCHANGE) {
                 const auto chosen = static_cast<std::int32_t>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
                 if (!runtime_->choose(*window, unit, chosen)) {
-                    ++data.updating;
+                    const HostUpdate updating(data);
                     SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
-                    --data.updating;
                 }
             }
             break;

@@ -224,7 +224,7 @@ void Win32WindowSystem::destroy_controls(WindowData& data) {
 }
 
 void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState& unit) {
-    ++data.updating;
+    const HostUpdate updating(data);
     const bool list = unit.type() == UnitType::list_box;
     const UINT reset = list ? LB_RESETCONTENT : CB_RESETCONTENT;
     const UINT add = list ? LB_ADDSTRING : CB_ADDSTRING;
@@ -246,11 +246,10 @@ void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState
     if (list && top > 0) SendMessageW(control.hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
     SendMessageW(control.hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(control.hwnd, nullptr, TRUE);
-    --data.updating;
 }
 
 void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState& unit) {
-    ++data.updating;
+    const HostUpdate updating(data);
     const UnitType t = unit.type();
     if (control_kind(t).shows_caption) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
     if (t == UnitType::edit_box) {
@@ -266,7 +265,6 @@ void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState
         SendMessageW(control.hwnd, BM_SETCHECK, unit.checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     if (t == UnitType::combo_box || t == UnitType::list_box) fill_items(data, control, unit);
-    --data.updating;
 }
 
 void Win32WindowSystem::show_window(WindowInstance& window) {
@@ -325,7 +323,7 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
     if (data == nullptr || data->hwnd == nullptr) return;
     if (unit.type() == UnitType::window) {
         if (!data->shown) return;  // show_window shows the state the creation handler left
-        ++data->updating;
+        const HostUpdate updating(*data);
         if (what == Change::visible) {
             ShowWindow(data->hwnd, unit.visible ? SW_SHOW : SW_HIDE);
         } else if (what == Change::placement) {
@@ -336,7 +334,6 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
                 if (IsWindowVisible(data->hwnd)) SetForegroundWindow(data->hwnd);
             }
         }
-        --data->updating;
         return;
     }
     Control* control = control_of(*data, unit.id());
@@ -355,12 +352,12 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
             if (control_kind(unit.type()).can_disable)
                 EnableWindow(control->hwnd, unit.disabled ? FALSE : TRUE);
             break;
-        case Change::selection:
-            ++data->updating;
+        case Change::selection: {
+            const HostUpdate updating(*data);
             SendMessageW(control->hwnd, unit.type() == UnitType::list_box ? LB_SETCURSEL : CB_SETCURSEL,
                          static_cast<WPARAM>(unit.selection), 0);
-            --data->updating;
             break;
+        }
         case Change::font: {
             HFONT font = make_font(unit);
             SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -393,7 +390,7 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
         return;
     }
     // One row in or out, not the whole list again: start-up appends every row of the table.
-    ++data->updating;
+    const HostUpdate updating(*data);
     if (edit == ItemEdit::inserted && static_cast<std::size_t>(index) < list.items.size()) {
         const std::wstring text = wide_from_gbk(shown_item_part(list.items[static_cast<std::size_t>(index)]));
         SendMessageW(control->hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
@@ -403,7 +400,6 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
     }
     if (SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0) != list.selection)
         SendMessageW(control->hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
-    --data->updating;
 }
 
 void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {

@@ -95,6 +95,18 @@ class Win32WindowSystem final : public WindowSystem {
         bool shown = false;
         int updating = 0;  // >0 while the host itself changes a control (no input events)
     };
+    // The host itself changes the window's controls while this lives: what they notify meanwhile
+    // is no input. Nests.
+    class HostUpdate {
+      public:
+        explicit HostUpdate(WindowData& data) : data_(data) { ++data_.updating; }
+        ~HostUpdate() { --data_.updating; }
+        HostUpdate(const HostUpdate&) = delete;
+        HostUpdate& operator=(const HostUpdate&) = delete;
+
+      private:
+        WindowData& data_;
+    };
     LRESULT window_message(WindowData& data, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT host_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
