@@ -4,14 +4,15 @@
 
 namespace tockly::host {
 
-FileRead IniStore::read_file(const std::string& path) {
+void IniStore::read_file(const std::string& path, FileRead& into) {
     if (touched_.insert(path).second) files_.remove_stale_temporaries(path);
-    return files_.read_file(path);
+    files_.read_file(path, into);
 }
 
 std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
                                           std::string_view key) {
-    const FileRead file = read_file(path);
+    FileRead file;
+    read_file(path, file);
     if (file.status == FileRead::Status::failed ||
         (file.status == FileRead::Status::ok && ini_is_utf16(file.bytes)))
         unreadable_.insert(path);
@@ -25,15 +26,17 @@ std::string IniStore::read(const std::string& path, std::string_view section, st
 
 bool IniStore::write(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) {
-    if (!ini_can_store(section, key, value)) return false;
-    const FileRead file = read_file(path);
+    FileRead& file = before_write_;
+    read_file(path, file);
     if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
     const bool exists = file.status == FileRead::Status::ok;
-    std::optional<std::string> updated =
-        ini_with_value(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
+    // The new file is written from pieces of the old one and the value itself: a whole table is
+    // not copied again to be written.
+    const std::optional<IniPieces> updated =
+        ini_edit(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
     if (!updated) return false;
-    if (exists && *updated == file.bytes) return true;  // already stored: no need to touch the disk
-    return files_.replace_file(path, *updated);
+    if (exists && updated->equals(file.bytes)) return true;  // already stored: no need to touch the disk
+    return files_.replace_file(path, updated->pieces());
 }
 
 std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& memory, std::uint32_t command,

@@ -41,11 +41,14 @@ class IniStore {
     bool writes_in_background() const { return files_.writes_in_background(); }
 
   private:
-    FileRead read_file(const std::string& path);
+    void read_file(const std::string& path, FileRead& into);
 
     FileSystem& files_;
     std::set<std::string> touched_;     // stale temporary files already removed
     std::set<std::string> unreadable_;  // a read could not take these in whole
+    // The file as a write found it; kept so that saving a large table again and again reads it
+    // into memory already in use.
+    FileRead before_write_;
 };
 
 // The INI commands: read item (file, section, key, default) and write item (file, section, key,

@@ -86,7 +86,7 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
         case Prop::placement:
             return PropertyValue{std::int64_t{unit.placement}};
         case Prop::text:
-            return PropertyValue{unit.text};
+            return PropertyValue{std::string_view(unit.text)};
         case Prop::font_size:
             return PropertyValue{font_size_points(unit.font_height)};
         case Prop::text_colour:
@@ -96,7 +96,7 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
         case Prop::selection:
             return PropertyValue{std::int64_t{unit.selection}};
         case Prop::file_name:
-            return PropertyValue{unit.file_name};
+            return PropertyValue{std::string_view(unit.file_name)};
         case Prop::period:
             return PropertyValue{std::int64_t{unit.period_ms}};
     }
@@ -104,10 +104,10 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
 }
 
 std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, std::int32_t element,
-                                          std::int64_t number, const std::string& text) {
+                                          std::int64_t number, std::string_view text) {
     auto prop = find_property(unit.type(), index, element);
     if (!prop) return std::nullopt;
-    auto set = [](auto& field, auto value, Change change) -> std::optional<Change> {
+    auto set = [](auto& field, const auto& value, Change change) -> std::optional<Change> {
         if (field == value) return std::nullopt;
         field = value;
         return change;

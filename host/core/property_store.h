@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "host/core/unit_state.h"
@@ -33,14 +34,15 @@ enum class PropertyKind { integer, text };
 // (for the font, only element 5, its size in points, is known).
 std::optional<PropertyKind> property_kind(UnitType type, std::uint32_t index, std::int32_t element);
 
-// A read: the integer value, or the text (copied by the caller into a new block).
-using PropertyValue = std::variant<std::int64_t, std::string>;
+// A read: the integer value, or the unit's text (valid until the unit changes; the caller copies
+// it into a new block).
+using PropertyValue = std::variant<std::int64_t, std::string_view>;
 std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint32_t index,
                                                 std::int32_t element);
 
 // A write of an integer or a text (null already replaced by ""); answers what changed, or nothing
 // when the property does not exist or the value is the same.
 std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, std::int32_t element,
-                                          std::int64_t number, const std::string& text);
+                                          std::int64_t number, std::string_view text);
 
 }  // namespace tockly::host

@@ -483,7 +483,7 @@ std::uint64_t Runtime::read_property(std::uint32_t window_id, std::uint32_t unit
         bad_call("read property: unit " + hex(unit_id) + " has no property " + hex(index));
         return 0;
     }
-    if (const auto* text = std::get_if<std::string>(&*value)) return text_result(*text);
+    if (const auto* text = std::get_if<std::string_view>(&*value)) return text_result(*text);
     return static_cast<std::uint64_t>(std::get<std::int64_t>(*value)) & 0xFFFFFFFFu;
 }
 
@@ -497,11 +497,11 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
         bad_call("write property: unit " + hex(unit_id) + " has no property " + hex(index));
         return;
     }
-    std::string text;
+    std::string_view text;
     std::int64_t number = 0;
     if (*kind == PropertyKind::text) {
         const char* p = reinterpret_cast<const char*>(low);
-        text = p != nullptr ? p : "";
+        if (p != nullptr) text = p;
     } else {
         number = static_cast<std::int32_t>(static_cast<std::uint32_t>(low));
     }
