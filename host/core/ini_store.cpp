@@ -11,7 +11,7 @@ void IniStore::read_file(const std::string& path, FileRead& into) {
 
 std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
                                           std::string_view key) {
-    FileRead file;
+    FileRead& file = file_;
     read_file(path, file);
     if (file.status == FileRead::Status::failed ||
         (file.status == FileRead::Status::ok && ini_is_utf16(file.bytes)))
@@ -26,7 +26,7 @@ std::string IniStore::read(const std::string& path, std::string_view section, st
 
 bool IniStore::write(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) {
-    FileRead& file = before_write_;
+    FileRead& file = file_;
     read_file(path, file);
     if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
     const bool exists = file.status == FileRead::Status::ok;

@@ -46,9 +46,9 @@ class IniStore {
     FileSystem& files_;
     std::set<std::string> touched_;     // stale temporary files already removed
     std::set<std::string> unreadable_;  // a read could not take these in whole
-    // The file as a write found it; kept so that saving a large table again and again reads it
-    // into memory already in use.
-    FileRead before_write_;
+    // The file as the last read or write found it; kept so that reading or saving a large table
+    // again and again reads it into memory already in use.
+    FileRead file_;
 };
 
 // The INI commands: read item (file, section, key, default) and write item (file, section, key,
