@@ -1,6 +1,7 @@
 #include "host/core/ini_store.h"
 
 #include "host/core/ini_syntax.h"
+#include "host/core/text_scan.h"
 
 namespace tockly::host {
 
@@ -11,6 +12,13 @@ void IniStore::read_file(const std::string& path, FileRead& into) {
 
 std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
                                           std::string_view key) {
+    const std::optional<std::string_view> value = find_view(path, section, key);
+    if (!value) return std::nullopt;
+    return std::string(*value);
+}
+
+std::optional<std::string_view> IniStore::find_view(const std::string& path, std::string_view section,
+                                                    std::string_view key) {
     FileRead& file = file_;
     read_file(path, file);
     if (file.status == FileRead::Status::failed ||
@@ -48,9 +56,12 @@ std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& me
     const std::string path = arg_text(args, 0);
     const char* section = arg_text(args, 1);
     const char* key = arg_text(args, 2);
-    if (command == command::ini_write) return store.write(path, section, key, arg_text(args, 3)) ? 1 : 0;
+    if (command == command::ini_write) {
+        const char* value = arg_text(args, 3);
+        return store.write(path, section, key, std::string_view(value, text_length(value))) ? 1 : 0;
+    }
 
-    const std::string value = store.find(path, section, key).value_or(std::string(arg_text(args, 3)));
+    const std::string_view value = store.find_view(path, section, key).value_or(arg_text(args, 3));
     return reinterpret_cast<std::uintptr_t>(new_text(memory, value));
 }
 

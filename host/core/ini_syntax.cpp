@@ -2,10 +2,10 @@
 
 #include <cassert>
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
 #include "host/core/file_system.h"
+#include "host/core/text_scan.h"
 #include "image/gbk_bytes.h"
 
 namespace tockly::host {
@@ -48,7 +48,7 @@ std::vector<Line> split_lines(std::string_view file) {
     std::vector<Line> lines;
     std::size_t begin = 0;
     while (begin < file.size()) {
-        const std::size_t lf = file.find('\n', begin);
+        const std::size_t lf = find_byte(file, '\n', begin);
         if (lf == std::string_view::npos) {
             // A lone CR at the very end is the start of a line end: it reads the same once a
             // line is added after it and the CR becomes part of a CRLF.
@@ -139,14 +139,6 @@ Location locate(std::string_view file, const std::vector<Line>& lines, std::stri
     return where;
 }
 
-bool has_any(std::string_view s, std::string_view bytes) {
-    // One memchr per wanted byte: each is a fast scan, which counts when the value is a whole table.
-    for (char b : bytes) {
-        if (!s.empty() && std::memchr(s.data(), b, s.size()) != nullptr) return true;
-    }
-    return false;
-}
-
 // Whether the last byte is the lead byte of a double-byte character that the text cuts off (in a
 // section header it would swallow the closing ']').
 bool ends_in_lead_byte(std::string_view s) {
@@ -179,19 +171,17 @@ bool ini_names_equal(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
-                                          std::string_view key) {
+std::optional<std::string_view> ini_find_value(std::string_view file, std::string_view section,
+                                               std::string_view key) {
     if (ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
     if (!where.item_found) return std::nullopt;
-    return std::string(unquote(parse(file, lines[where.item_line]).value));
+    return unquote(parse(file, lines[where.item_line]).value);
 }
 
 bool ini_can_store(std::string_view section, std::string_view key, std::string_view value) {
-    using namespace std::string_view_literals;
-    constexpr std::string_view kLineBreaking = "\r\n\0"sv;
-    if (has_any(section, kLineBreaking) || has_any(key, kLineBreaking) || has_any(value, kLineBreaking))
+    if (has_line_break_or_nul(section) || has_line_break_or_nul(key) || has_line_break_or_nul(value))
         return false;
     if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section) ||
         ends_in_lead_byte(section))
@@ -261,7 +251,7 @@ std::optional<IniPieces> ini_edit(std::string_view file, std::string_view sectio
     const Location where = locate(file, lines, section, key);
 
     // New lines follow the file's own line ends; a new file gets CRLF.
-    const std::size_t first_lf = file.find('\n');
+    const std::size_t first_lf = find_byte(file, '\n');
     const std::string_view eol =
         (first_lf == std::string_view::npos || (first_lf > 0 && file[first_lf - 1] == '\r'))
             ? std::string_view("\r\n")
