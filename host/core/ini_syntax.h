@@ -28,7 +28,7 @@ bool ini_names_equal(std::string_view a, std::string_view b);
 // The value of the first item `key` in the first section `section`; nothing when absent (or the
 // file is UTF-16).
 std::optional<std::string_view> ini_find_value(std::string_view file, std::string_view section,
-                                          std::string_view key);
+                                               std::string_view key);
 
 // Whether section, key and value can be written so that they read back exactly: no CR, LF or
 // NUL anywhere; a non-empty key without '=', blanks at its ends, or a leading '[' or ';'; a
