@@ -21,7 +21,8 @@ void save_table(Host& host) {
     // The value is built whole in the write buffer and written once, so the file never holds a
     // half-written table and a save costs one file replacement whatever the number of rows. The
     // rows are joined here and the buffer set once: appending them to it one by one would cost a
-    // host call for every row and every terminator.
+    // host call for every row and every terminator. What is written is the buffer's content,
+    // which is exactly `value`: reading it back would only copy the whole table once more.
     const std::int32_t rows = calls::list_count(host, 列表框1);
     std::string value;
     for (std::int32_t i = 0; i < rows; ++i) {
@@ -29,10 +30,8 @@ void save_table(Host& host) {
         value.append(row.view()).append(k(ConstId::row_terminator));
     }
     calls::set_text(host, 编辑框写表, value.c_str());
-    value = std::string();  // the buffer holds its own copy now
     const OwnedText path = data_file_path(host);
-    const OwnedText buffer = calls::text_of(host, 编辑框写表);
-    calls::ini_write(host, path.c_str(), k(ConstId::section_table), k(ConstId::key_table), buffer.c_str());
+    calls::ini_write(host, path.c_str(), k(ConstId::section_table), k(ConstId::key_table), value.c_str());
 }
 
 OwnedText two_digits(Host& host, std::int32_t value, const char* suffix) {

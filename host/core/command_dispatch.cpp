@@ -1,5 +1,8 @@
 // The core commands that act on windows, units, sound, processes and the program's folder.
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "host/core/arg_access.h"
 #include "host/core/runtime.h"
@@ -22,6 +25,13 @@ std::span<const std::uint8_t> byte_set_bytes(const void* set) {
 
 bool in_range(std::int32_t index, std::size_t size) {
     return index >= 0 && static_cast<std::size_t>(index) < size;
+}
+
+// The item at `index`, or the empty text past the items; a view, so a row is copied only into the
+// text handed back.
+std::string_view item_or_empty(const std::vector<std::string>& items, std::int32_t index) {
+    return in_range(index, items.size()) ? std::string_view(items[static_cast<std::size_t>(index)])
+                                         : std::string_view();
 }
 
 }  // namespace
@@ -132,7 +142,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             auto t = unit_of(0, UnitType::combo_box);
             if (!t) return text_result("");
             const std::int32_t index = arg_int(args, 1, -1);
-            return text_result(in_range(index, t->unit->items.size()) ? t->unit->items[index] : "");
+            return text_result(item_or_empty(t->unit->items, index));
         }
         case c::list_count: {
             auto t = unit_of(0, UnitType::list_box);
@@ -142,7 +152,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             auto t = unit_of(0, UnitType::list_box);
             if (!t) return text_result("");
             const std::int32_t index = arg_int(args, 1, -1);
-            return text_result(in_range(index, t->unit->items.size()) ? t->unit->items[index] : "");
+            return text_result(item_or_empty(t->unit->items, index));
         }
         case c::list_append: {
             auto t = unit_of(0, UnitType::list_box);

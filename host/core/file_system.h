@@ -3,6 +3,7 @@
 // its edge.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,20 +15,34 @@ struct FileRead {
     std::string bytes;  // the whole file when ok
 };
 
+// The pieces one after another, appended to `out`.
+inline void append_pieces(std::string& out, std::span<const std::string_view> pieces) {
+    std::size_t size = out.size();
+    for (std::string_view piece : pieces) size += piece.size();
+    out.reserve(size);
+    for (std::string_view piece : pieces) out.append(piece);
+}
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
-    // `missing` only when the file does not exist; any other trouble is `failed`.
-    virtual FileRead read_file(const std::string& path) = 0;
-    // Makes `path` hold exactly `bytes`, all or nothing: a temporary file in the same folder is
-    // written and flushed to disk, then renamed over the old file in one step. False when any
-    // step fails; the old file is then untouched and no temporary file is left behind.
-    // A file marked read-only is not replaced.
-    virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
-    // The same for bytes the caller has no further use for: a file system that keeps them until
-    // it writes takes them over rather than copying a table of many megabytes.
-    virtual bool replace_file_moved(const std::string& path, std::string bytes) {
-        return replace_file(path, bytes);
+    // `missing` only when the file does not exist; any other trouble is `failed`. The bytes go
+    // into `into`, whose buffer is reused: a caller that reads the same large file again and
+    // again keeps one buffer for it.
+    virtual void read_file(const std::string& path, FileRead& into) = 0;
+    FileRead read_file(const std::string& path) {
+        FileRead out;
+        read_file(path, out);
+        return out;
+    }
+    // Makes `path` hold exactly the pieces, one after another, all or nothing: a temporary file in
+    // the same folder is written and flushed to disk, then renamed over the old file in one step.
+    // False when any step fails; the old file is then untouched and no temporary file is left
+    // behind. A file marked read-only is not replaced. (The pieces let a caller write a large
+    // value between the parts of a file without first joining them into a copy.)
+    virtual bool replace_file(const std::string& path, std::span<const std::string_view> pieces) = 0;
+    bool replace_file(const std::string& path, std::string_view bytes) {
+        return replace_file(path, std::span<const std::string_view>(&bytes, 1));
     }
     // Returns when every replacement handed over so far has been made (a file system that writes
     // in the background; the program's end waits here).

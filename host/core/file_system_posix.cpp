@@ -62,36 +62,40 @@ bool process_running(std::uint32_t pid) {
 }
 }  // namespace
 
-FileRead PosixFileSystem::read_file(const std::string& path) {
-    FileRead out;
+void PosixFileSystem::read_file(const std::string& path, FileRead& into) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
-        out.status = errno == ENOENT ? FileRead::Status::missing : FileRead::Status::failed;
-        return out;
+        into.status = errno == ENOENT ? FileRead::Status::missing : FileRead::Status::failed;
+        into.bytes.clear();
+        return;
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        out.status = FileRead::Status::failed;
-        return out;
+        into.status = FileRead::Status::failed;
+        into.bytes.clear();
+        return;
     }
-    out.bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
+    // Straight into the buffer, one byte more than the file's size so that a file that grew
+    // meanwhile is noticed and read on. The buffer's old bytes are overwritten, not cleared first.
+    std::size_t have = 0;
+    into.bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (have == into.bytes.size()) into.bytes.resize(have + (1 << 16));
+        const ssize_t n = ::read(fd.get(), into.bytes.data() + have, into.bytes.size() - have);
         if (n < 0) {
             if (errno == EINTR) continue;
-            out.status = FileRead::Status::failed;
-            out.bytes.clear();
-            return out;
+            into.status = FileRead::Status::failed;
+            into.bytes.clear();
+            return;
         }
         if (n == 0) break;
-        out.bytes.append(buffer, static_cast<std::size_t>(n));
+        have += static_cast<std::size_t>(n);
     }
-    out.status = FileRead::Status::ok;
-    return out;
+    into.bytes.resize(have);
+    into.status = FileRead::Status::ok;
 }
 
-bool PosixFileSystem::replace_file(const std::string& path, std::string_view bytes) {
+bool PosixFileSystem::replace_file(const std::string& path, std::span<const std::string_view> pieces) {
     static std::atomic<std::uint32_t> serial{0};
     const std::string temp =
         temporary_file_name<char>(path, static_cast<std::uint32_t>(::getpid()), serial++);
@@ -106,7 +110,9 @@ bool PosixFileSystem::replace_file(const std::string& path, std::string_view byt
 
     Descriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
     if (fd.get() < 0) return false;
-    const bool written = write_all(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    bool written = true;
+    for (std::string_view piece : pieces) written = written && write_all(fd.get(), piece);
+    written = written && ::fsync(fd.get()) == 0;
     if (!fd.close() || !written || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;

@@ -53,10 +53,13 @@ bool process_running(DWORD pid) {
 
 }  // namespace
 
-FileRead WindowsFileSystem::read_file(const std::string& path) {
-    FileRead out;
+void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
+    out.status = FileRead::Status::missing;
     const std::wstring name = wide_from_gbk(path);
-    if (name.empty()) return out;
+    if (name.empty()) {
+        out.bytes.clear();
+        return;
+    }
     Handle file{CreateFileW(name.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr)};
@@ -65,15 +68,18 @@ FileRead WindowsFileSystem::read_file(const std::string& path) {
         out.status = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
                          ? FileRead::Status::missing
                          : FileRead::Status::failed;
-        return out;
+        out.bytes.clear();
+        return;
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.h, &size) || size.QuadPart < 0 ||
         static_cast<std::uint64_t>(size.QuadPart) > kLargestFile) {
         out.status = FileRead::Status::failed;
-        return out;
+        out.bytes.clear();
+        return;
     }
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::string& bytes = out.bytes;  // its buffer is reused, its old bytes overwritten
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
     std::size_t have = 0;
     while (have < bytes.size()) {
         DWORD got = 0;
@@ -81,18 +87,17 @@ FileRead WindowsFileSystem::read_file(const std::string& path) {
             static_cast<DWORD>(bytes.size() - have > (1u << 20) ? (1u << 20) : bytes.size() - have);
         if (!ReadFile(file.h, bytes.data() + have, want, &got, nullptr)) {
             out.status = FileRead::Status::failed;
-            return out;
+            bytes.clear();
+            return;
         }
         if (got == 0) break;  // the file shrank while we read it
         have += got;
     }
     bytes.resize(have);
     out.status = FileRead::Status::ok;
-    out.bytes = std::move(bytes);
-    return out;
 }
 
-bool WindowsFileSystem::replace_file(const std::string& path, std::string_view bytes) {
+bool WindowsFileSystem::replace_file(const std::string& path, std::span<const std::string_view> pieces) {
     const std::wstring name = wide_from_gbk(path);
     if (name.empty()) return false;
     // A file the user marked read-only is theirs to keep (the move over it would fail anyway).
@@ -103,7 +108,9 @@ bool WindowsFileSystem::replace_file(const std::string& path, std::string_view b
         Handle file{
             CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (file.h == INVALID_HANDLE_VALUE) return false;
-        const bool written = write_all(file.h, bytes) && FlushFileBuffers(file.h) != 0;
+        bool written = true;
+        for (std::string_view piece : pieces) written = written && write_all(file.h, piece);
+        written = written && FlushFileBuffers(file.h) != 0;
         if (!file.close() || !written) {
             DeleteFileW(temp.c_str());
             return false;

@@ -9,8 +9,10 @@ namespace tockly::host {
 
 class WindowsFileSystem final : public FileSystem {
   public:
-    FileRead read_file(const std::string& path) override;
-    bool replace_file(const std::string& path, std::string_view bytes) override;
+    using FileSystem::read_file;
+    using FileSystem::replace_file;
+    void read_file(const std::string& path, FileRead& into) override;
+    bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override;
     void remove_stale_temporaries(const std::string& path) override;
 };
 

@@ -3,17 +3,26 @@
 #include <utility>
 
 #include "host/core/ini_syntax.h"
+#include "host/core/text_scan.h"
 
 namespace tockly::host {
 
-FileRead IniStore::read_file(const std::string& path) {
+void IniStore::read_file(const std::string& path, FileRead& into) {
     if (touched_.insert(path).second) files_.remove_stale_temporaries(path);
-    return files_.read_file(path);
+    files_.read_file(path, into);
 }
 
 std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
                                           std::string_view key) {
-    const FileRead file = read_file(path);
+    const std::optional<std::string_view> value = find_view(path, section, key);
+    if (!value) return std::nullopt;
+    return std::string(*value);
+}
+
+std::optional<std::string_view> IniStore::find_view(const std::string& path, std::string_view section,
+                                                    std::string_view key) {
+    FileRead& file = file_;
+    read_file(path, file);
     if (file.status == FileRead::Status::failed ||
         (file.status == FileRead::Status::ok && ini_is_utf16(file.bytes)))
         unreadable_.insert(path);
@@ -27,18 +36,17 @@ std::string IniStore::read(const std::string& path, std::string_view section, st
 
 bool IniStore::write(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) {
-    if (!ini_can_store(section, key, value)) return false;
-    std::optional<std::string> updated;
-    {
-        const FileRead file = read_file(path);
-        if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
-        const bool exists = file.status == FileRead::Status::ok;
-        updated =
-            ini_with_value(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
-        if (!updated) return false;
-        if (exists && *updated == file.bytes) return true;  // already stored: no need to touch the disk
-    }  // the old bytes are let go before the new ones are handed over: a table can be very large
-    return files_.replace_file_moved(path, std::move(*updated));
+    FileRead& file = file_;
+    read_file(path, file);
+    if (file.status == FileRead::Status::failed || unreadable_.count(path) != 0) return false;
+    const bool exists = file.status == FileRead::Status::ok;
+    // The new file is written from pieces of the old one and the value itself: a whole table is
+    // not copied again to be written.
+    const std::optional<IniPieces> updated =
+        ini_edit(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
+    if (!updated) return false;
+    if (exists && updated->equals(file.bytes)) return true;  // already stored: no need to touch the disk
+    return files_.replace_file(path, updated->pieces());
 }
 
 std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& memory, std::uint32_t command,
@@ -50,9 +58,12 @@ std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& me
     const std::string path = arg_text(args, 0);
     const char* section = arg_text(args, 1);
     const char* key = arg_text(args, 2);
-    if (command == command::ini_write) return store.write(path, section, key, arg_text(args, 3)) ? 1 : 0;
+    if (command == command::ini_write) {
+        const char* value = arg_text(args, 3);
+        return store.write(path, section, key, std::string_view(value, text_length(value))) ? 1 : 0;
+    }
 
-    const std::string value = store.find(path, section, key).value_or(std::string(arg_text(args, 3)));
+    const std::string_view value = store.find_view(path, section, key).value_or(arg_text(args, 3));
     return reinterpret_cast<std::uintptr_t>(new_text(memory, value));
 }
 

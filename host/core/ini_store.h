@@ -27,6 +27,10 @@ class IniStore {
     std::string read(const std::string& path, std::string_view section, std::string_view key);
     // The value, or nothing when the item is missing or the file cannot be read.
     std::optional<std::string> find(const std::string& path, std::string_view section, std::string_view key);
+    // The same as a view into the store's file buffer, valid until its next read or write (so a
+    // whole table is copied once, into the text handed back, not twice).
+    std::optional<std::string_view> find_view(const std::string& path, std::string_view section,
+                                              std::string_view key);
 
     // Stores the value, creating the file when absent. False, with the file untouched, when the
     // item cannot be written so that it reads back exactly (a CR or LF in the value, a key with
@@ -41,11 +45,14 @@ class IniStore {
     bool writes_in_background() const { return files_.writes_in_background(); }
 
   private:
-    FileRead read_file(const std::string& path);
+    void read_file(const std::string& path, FileRead& into);
 
     FileSystem& files_;
     std::set<std::string> touched_;     // stale temporary files already removed
     std::set<std::string> unreadable_;  // a read could not take these in whole
+    // The file as the last read or write found it; kept so that reading or saving a large table
+    // again and again reads it into memory already in use.
+    FileRead file_;
 };
 
 // The INI commands: read item (file, section, key, default) and write item (file, section, key,

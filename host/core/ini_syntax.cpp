@@ -1,8 +1,11 @@
 #include "host/core/ini_syntax.h"
 
+#include <cassert>
 #include <cstddef>
 #include <vector>
 
+#include "host/core/file_system.h"
+#include "host/core/text_scan.h"
 #include "image/gbk_bytes.h"
 
 namespace tockly::host {
@@ -45,7 +48,7 @@ std::vector<Line> split_lines(std::string_view file) {
     std::vector<Line> lines;
     std::size_t begin = 0;
     while (begin < file.size()) {
-        const std::size_t lf = file.find('\n', begin);
+        const std::size_t lf = find_byte(file, '\n', begin);
         if (lf == std::string_view::npos) {
             // A lone CR at the very end is the start of a line end: it reads the same once a
             // line is added after it and the CR becomes part of a CRLF.
@@ -136,17 +139,6 @@ Location locate(std::string_view file, const std::vector<Line>& lines, std::stri
     return where;
 }
 
-bool has_any(std::string_view s, std::string_view bytes) {
-    // One pass over `s` with a table of the bytes: find_first_of searches the set again for every
-    // byte, which counts when the value is a whole table.
-    bool wanted[256] = {};
-    for (char b : bytes) wanted[static_cast<unsigned char>(b)] = true;
-    for (char c : s) {
-        if (wanted[static_cast<unsigned char>(c)]) return true;
-    }
-    return false;
-}
-
 // Whether the last byte is the lead byte of a double-byte character that the text cuts off (in a
 // section header it would swallow the closing ']').
 bool ends_in_lead_byte(std::string_view s) {
@@ -179,19 +171,17 @@ bool ini_names_equal(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
-                                          std::string_view key) {
+std::optional<std::string_view> ini_find_value(std::string_view file, std::string_view section,
+                                               std::string_view key) {
     if (ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
     if (!where.item_found) return std::nullopt;
-    return std::string(unquote(parse(file, lines[where.item_line]).value));
+    return unquote(parse(file, lines[where.item_line]).value);
 }
 
 bool ini_can_store(std::string_view section, std::string_view key, std::string_view value) {
-    using namespace std::string_view_literals;
-    constexpr std::string_view kLineBreaking = "\r\n\0"sv;
-    if (has_any(section, kLineBreaking) || has_any(key, kLineBreaking) || has_any(value, kLineBreaking))
+    if (has_line_break_or_nul(section) || has_line_break_or_nul(key) || has_line_break_or_nul(value))
         return false;
     if (find_ascii(section, ']') != std::string_view::npos || blank_at_ends(section) ||
         ends_in_lead_byte(section))
@@ -201,9 +191,24 @@ bool ini_can_store(std::string_view section, std::string_view key, std::string_v
     return true;
 }
 
+namespace {
+// Values that need their blanks or surrounding quotes kept are written quoted.
+bool needs_quotes(std::string_view value) {
+    return blank_at_ends(value) || (value.size() >= 2 && value.front() == '"' && value.back() == '"');
+}
+
+void add_item(IniPieces& out, std::string_view key, std::string_view value) {
+    out.add(key);
+    out.add("=");
+    const bool quoted = needs_quotes(value);
+    if (quoted) out.add("\"");
+    out.add(value);
+    if (quoted) out.add("\"");
+}
+}  // namespace
+
 std::string ini_encode_value(std::string_view value) {
-    const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-    if (!blank_at_ends(value) && !quoted) return std::string(value);
+    if (!needs_quotes(value)) return std::string(value);
     std::string out;
     out.reserve(value.size() + 2);
     out += '"';
@@ -212,29 +217,52 @@ std::string ini_encode_value(std::string_view value) {
     return out;
 }
 
-std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
-                                          std::string_view key, std::string_view value) {
+void IniPieces::add(std::string_view piece) {
+    if (piece.empty()) return;
+    assert(count_ < pieces_.size());
+    pieces_[count_++] = piece;
+}
+
+std::size_t IniPieces::size() const {
+    std::size_t total = 0;
+    for (std::string_view piece : pieces()) total += piece.size();
+    return total;
+}
+
+bool IniPieces::equals(std::string_view bytes) const {
+    if (size() != bytes.size()) return false;
+    for (std::string_view piece : pieces()) {
+        if (bytes.substr(0, piece.size()) != piece) return false;
+        bytes.remove_prefix(piece.size());
+    }
+    return true;
+}
+
+std::string IniPieces::joined() const {
+    std::string out;
+    append_pieces(out, pieces());
+    return out;
+}
+
+std::optional<IniPieces> ini_edit(std::string_view file, std::string_view section, std::string_view key,
+                                  std::string_view value) {
     if (!ini_can_store(section, key, value) || ini_is_utf16(file)) return std::nullopt;
     const std::vector<Line> lines = split_lines(file);
     const Location where = locate(file, lines, section, key);
 
     // New lines follow the file's own line ends; a new file gets CRLF.
-    const std::size_t first_lf = file.find('\n');
+    const std::size_t first_lf = find_byte(file, '\n');
     const std::string_view eol =
         (first_lf == std::string_view::npos || (first_lf > 0 && file[first_lf - 1] == '\r'))
             ? std::string_view("\r\n")
             : std::string_view("\n");
-    std::string item(key);
-    item += '=';
-    item += ini_encode_value(value);
 
-    std::string out;
-    out.reserve(file.size() + item.size() + section.size() + 8);
+    IniPieces out;
     if (where.item_found) {
         const Line& line = lines[where.item_line];
-        out.append(file.substr(0, line.begin));
-        out.append(item);
-        out.append(file.substr(line.content_end));
+        out.add(file.substr(0, line.begin));
+        add_item(out, key, value);
+        out.add(file.substr(line.content_end));
         return out;
     }
     if (where.section_found) {
@@ -245,22 +273,29 @@ std::optional<std::string> ini_with_value(std::string_view file, std::string_vie
             if (!trim(file.substr(line.begin, line.content_end - line.begin)).empty()) last = i;
         }
         const Line& line = lines[last];
-        out.append(file.substr(0, line.end));
-        out.append(line_end_completion(file, line, eol));
-        out.append(item);
-        out.append(eol);
-        out.append(file.substr(line.end));
+        out.add(file.substr(0, line.end));
+        out.add(line_end_completion(file, line, eol));
+        add_item(out, key, value);
+        out.add(eol);
+        out.add(file.substr(line.end));
         return out;
     }
-    out.append(file);
-    if (!lines.empty()) out.append(line_end_completion(file, lines.back(), eol));
-    out += '[';
-    out.append(section);
-    out += ']';
-    out.append(eol);
-    out.append(item);
-    out.append(eol);
+    out.add(file);
+    if (!lines.empty()) out.add(line_end_completion(file, lines.back(), eol));
+    out.add("[");
+    out.add(section);
+    out.add("]");
+    out.add(eol);
+    add_item(out, key, value);
+    out.add(eol);
     return out;
+}
+
+std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
+                                          std::string_view key, std::string_view value) {
+    const std::optional<IniPieces> pieces = ini_edit(file, section, key, value);
+    if (!pieces) return std::nullopt;
+    return pieces->joined();
 }
 
 }  // namespace tockly::host

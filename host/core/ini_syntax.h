@@ -8,7 +8,10 @@
 // line is skipped when reading and kept when writing.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,8 +27,8 @@ bool ini_names_equal(std::string_view a, std::string_view b);
 
 // The value of the first item `key` in the first section `section`; nothing when absent (or the
 // file is UTF-16).
-std::optional<std::string> ini_find_value(std::string_view file, std::string_view section,
-                                          std::string_view key);
+std::optional<std::string_view> ini_find_value(std::string_view file, std::string_view section,
+                                               std::string_view key);
 
 // Whether section, key and value can be written so that they read back exactly: no CR, LF or
 // NUL anywhere; a non-empty key without '=', blanks at its ends, or a leading '[' or ';'; a
@@ -37,9 +40,30 @@ bool ini_can_store(std::string_view section, std::string_view key, std::string_v
 // would otherwise be lost.
 std::string ini_encode_value(std::string_view value);
 
+// A file's new bytes as pieces laid one after another: the stretches of the old file that stay
+// and the new item's parts. They point into the old file, the names and the value they were made
+// from (which must outlive them), so that a large value is written without being copied first.
+class IniPieces {
+  public:
+    void add(std::string_view piece);
+    std::span<const std::string_view> pieces() const { return {pieces_.data(), count_}; }
+    std::size_t size() const;
+    // Whether the pieces, one after another, are exactly `bytes`.
+    bool equals(std::string_view bytes) const;
+    std::string joined() const;
+
+  private:
+    // The most an edit needs: the old file, a line end, a section header and a quoted item.
+    std::array<std::string_view, 12> pieces_{};
+    std::size_t count_ = 0;
+};
+
 // The file's bytes with the item set: the item's line rewritten in place, or a new line at the
 // end of the section, or the section with the item appended at the end of the file. Every
 // other byte stays as it was. Nothing when !ini_can_store(...) or the file is UTF-16.
+std::optional<IniPieces> ini_edit(std::string_view file, std::string_view section, std::string_view key,
+                                  std::string_view value);
+// The same, joined.
 std::optional<std::string> ini_with_value(std::string_view file, std::string_view section,
                                           std::string_view key, std::string_view value);
 

@@ -52,17 +52,21 @@ std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint
 }
 
 std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, std::int32_t element,
-                                          std::int64_t number, std::string text) {
-    auto set = [](auto& field, auto value, Change change) -> std::optional<Change> {
+                                          std::int64_t number, std::string_view text) {
+    auto set = [](auto& field, const auto& value, Change change) -> std::optional<Change> {
         if (field == value) return std::nullopt;
         field = value;
         return change;
     };
-    // A text is swapped in, not copied, and its old buffer leaves with it: a unit that held a
-    // table of many megabytes and is set to a short text holds no more than that text.
-    auto set_text = [](std::string& field, std::string value, Change change) -> std::optional<Change> {
+    // A text is copied once. A unit that held a table of many megabytes and is set to a much
+    // shorter text lets go of the old buffer rather than keep it for good.
+    auto set_text = [](std::string& field, std::string_view value, Change change) -> std::optional<Change> {
         if (field == value) return std::nullopt;
-        field.swap(value);
+        if (field.capacity() > 2 * value.size() + 4096) {
+            std::string(value).swap(field);
+        } else {
+            field.assign(value);
+        }
         return change;
     };
     const auto word = static_cast<std::uint32_t>(number);
@@ -77,7 +81,7 @@ std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, 
             // 2 minimises; any other value restores.
             return set(unit.placement, word == 2 ? 2u : 1u, Change::placement);
         case Property::text:
-            return set_text(unit.text, std::move(text), Change::text);
+            return set_text(unit.text, text, Change::text);
         case Property::font_size: {
             const auto points = static_cast<std::int32_t>(number);
             if (points <= 0 || points > 1638) return std::nullopt;  // no such type size
@@ -95,7 +99,7 @@ std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, 
             return set(unit.selection, value, Change::selection);
         }
         case Property::file_name:
-            return set_text(unit.file_name, std::move(text), Change::file_name);
+            return set_text(unit.file_name, text, Change::file_name);
         case Property::period:
             return set(unit.period_ms, word, Change::period);
     }

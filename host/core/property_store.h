@@ -35,16 +35,16 @@ enum class PropertyKind { integer, text };
 // (for the font, only element 5, its size in points, is known).
 std::optional<PropertyKind> property_kind(UnitType type, std::uint32_t index, std::int32_t element);
 
-// A read: the integer value, or a view of the unit's text (copied by the caller into a new block
-// before the unit changes again: a text can be a table of many megabytes).
+// A read: the integer value, or a view of the unit's text (valid until the unit changes; the
+// caller copies it into a new block: a text can be a table of many megabytes).
 using PropertyValue = std::variant<std::int64_t, std::string_view>;
 std::optional<PropertyValue> read_unit_property(const UnitState& unit, std::uint32_t index,
                                                 std::int32_t element);
 
 // A write of an integer or a text (null already replaced by ""); answers what changed, or nothing
-// when the property does not exist or the value is the same. A text property takes over `text`
-// and lets go of its old buffer.
+// when the property does not exist or the value is the same. A text property set much shorter
+// lets go of its old buffer.
 std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, std::int32_t element,
-                                          std::int64_t number, std::string text);
+                                          std::int64_t number, std::string_view text);
 
 }  // namespace tockly::host

@@ -8,6 +8,7 @@
 #include "host/core/arg_access.h"
 #include "host/core/second_ticks.h"
 #include "host/core/service_commands.h"
+#include "host/core/text_scan.h"
 #include "host/core/unit_type_rules.h"
 #include "host/host_constants.h"
 #include "image/form.h"
@@ -507,11 +508,11 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
         bad_call("write property: unit " + hex(unit_id) + " has no property " + hex(index));
         return;
     }
-    std::string text;
+    std::string_view text;
     std::int64_t number = 0;
     if (*kind == PropertyKind::text) {
         const char* p = reinterpret_cast<const char*>(low);
-        text = p != nullptr ? p : "";
+        if (p != nullptr) text = std::string_view(p, text_length(p));
     } else {
         number = static_cast<std::int32_t>(static_cast<std::uint32_t>(low));
     }

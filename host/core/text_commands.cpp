@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "host/core/text_scan.h"
+
 namespace tockly::host {
 
 namespace {
 std::string_view view_of(const char* text) {
-    return text != nullptr ? std::string_view(text) : std::string_view();
+    return text != nullptr ? std::string_view(text, text_length(text)) : std::string_view();
 }
 
 std::uint64_t pointer_result(const void* p) {

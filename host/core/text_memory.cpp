@@ -29,17 +29,18 @@ void HeapAllocator::release(void* block) {
 }
 
 CountingAllocator::~CountingAllocator() {
-    for (auto& [block, size] : held_) std::free(block);
-    // Live blocks are leaks of the code under test; free them so tools report only ours.
-    for (auto& [block, size] : live_) std::free(const_cast<void*>(block));
+    // Held-back blocks, and live ones (leaks of the code under test): free them so tools report
+    // only ours.
+    for (auto& [block, entry] : blocks_) std::free(const_cast<void*>(block));
 }
 
 void* CountingAllocator::allocate(std::uint32_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) return nullptr;
-    // A released address is held back, not freed, for as long as it is in released_: the heap
-    // cannot hand it out again meanwhile, so a new block is never one of them.
-    live_.emplace(block, size);
+    // A released address is held back, not freed, for as long as it has its entry: the heap
+    // cannot hand it out again meanwhile, so a new block never has one.
+    blocks_.emplace(block, Block{size, true});
+    ++live_blocks_;
     live_bytes_ += size;
     ++allocations_;
     return block;
@@ -47,22 +48,22 @@ void* CountingAllocator::allocate(std::uint32_t size) {
 
 void CountingAllocator::release(void* block) {
     if (block == nullptr) return;
-    auto found = live_.find(block);
-    if (found == live_.end()) {
-        if (released_.count(block) != 0) {
-            ++double_releases_;
-            problems_.push_back(describe("released twice:", block));
-        } else {
-            ++unknown_releases_;
-            problems_.push_back(describe("released but never allocated:", block));
-        }
+    auto found = blocks_.find(block);
+    if (found == blocks_.end()) {
+        ++unknown_releases_;
+        problems_.push_back(describe("released but never allocated:", block));
         return;
     }
-    const std::uint32_t size = found->second;
-    live_.erase(found);
+    if (!found->second.live) {
+        ++double_releases_;
+        problems_.push_back(describe("released twice:", block));
+        return;
+    }
+    found->second.live = false;
+    const std::uint32_t size = found->second.size;
+    --live_blocks_;
     live_bytes_ -= size;
     ++releases_;
-    released_.insert(block);
     hold_back(block, size);
 }
 
@@ -74,7 +75,7 @@ void CountingAllocator::hold_back(void* block, std::uint64_t size) {
         held_.pop_front();
         held_bytes_ -= oldest_size;
         // Once the heap may hand this address out again it can no longer be told apart.
-        released_.erase(oldest);
+        blocks_.erase(oldest);
         std::free(oldest);
     }
 }

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace tockly::host {
@@ -46,23 +45,32 @@ class CountingAllocator final : public TextAllocator {
     void* allocate(std::uint32_t size) override;
     void release(void* block) override;
 
-    std::size_t live_blocks() const { return live_.size(); }
+    std::size_t live_blocks() const { return live_blocks_; }
     std::uint64_t live_bytes() const { return live_bytes_; }
     std::uint64_t allocations() const { return allocations_; }
     std::uint64_t releases() const { return releases_; }
     std::uint64_t double_releases() const { return double_releases_; }
     std::uint64_t unknown_releases() const { return unknown_releases_; }
-    bool is_live(const void* block) const { return live_.count(block) != 0; }
+    bool is_live(const void* block) const {
+        const auto found = blocks_.find(block);
+        return found != blocks_.end() && found->second.live;
+    }
     // One line per faulty release, in order.
     const std::vector<std::string>& problems() const { return problems_; }
     // True when nothing is live and no release was faulty.
-    bool balanced() const { return live_.empty() && problems_.empty(); }
+    bool balanced() const { return live_blocks_ == 0 && problems_.empty(); }
 
   private:
+    struct Block {
+        std::uint32_t size;
+        bool live;  // false: released, held back and not yet returned to the heap
+    };
     void hold_back(void* block, std::uint64_t size);
 
-    std::unordered_map<const void*, std::uint32_t> live_;
-    std::unordered_set<const void*> released_;  // addresses released and not handed out since
+    // Every block handed out and not yet returned to the heap: one entry that a release only
+    // marks, so a text's life costs one insertion and one removal.
+    std::unordered_map<const void*, Block> blocks_;
+    std::size_t live_blocks_ = 0;
     std::deque<std::pair<void*, std::uint64_t>> held_;
     std::uint64_t held_bytes_ = 0;
     std::uint64_t live_bytes_ = 0;

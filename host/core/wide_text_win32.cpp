@@ -38,6 +38,17 @@ std::wstring wide_from_gbk(std::string_view gbk) {
     return out;
 }
 
+void wide_from_gbk(std::string_view gbk, std::wstring& out) {
+    out.clear();
+    if (gbk.empty() || !fits_int(gbk.size())) return;
+    // A GBK character takes one or two bytes, and a byte that is not GBK becomes one U+FFFD:
+    // never more UTF-16 units than bytes, so one conversion into a buffer of that size does.
+    out.resize(gbk.size());
+    const int size = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()),
+                                         out.data(), static_cast<int>(out.size()));
+    out.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+}
+
 std::optional<std::string> gbk_from_wide(std::wstring_view wide) {
     BOOL used_default = FALSE;
     std::string out = narrow(kGbkCodePage, wide, &used_default);

@@ -13,6 +13,8 @@ inline constexpr unsigned kGbkCodePage = 936;
 
 // Bytes that are not valid GBK become U+FFFD; nothing is lost silently beyond them.
 std::wstring wide_from_gbk(std::string_view gbk);
+// The same into `out`, whose buffer is reused (for converting many texts one after another).
+void wide_from_gbk(std::string_view gbk, std::wstring& out);
 // Nothing when the text holds a character that GBK cannot represent.
 std::optional<std::string> gbk_from_wide(std::wstring_view wide);
 // The same, with such characters replaced by '?' (for display and traces only).

@@ -10,11 +10,13 @@ class HeadlessFiles final : public FileSystem {
   public:
     HeadlessFiles(FileSystem& inner, const HeadlessWindowSystem& windows)
         : inner_(inner), windows_(windows) {}
-    FileRead read_file(const std::string& path) override {
-        return inner_.read_file(windows_.local_path(path));
+    using FileSystem::read_file;
+    using FileSystem::replace_file;
+    void read_file(const std::string& path, FileRead& into) override {
+        inner_.read_file(windows_.local_path(path), into);
     }
-    bool replace_file(const std::string& path, std::string_view bytes) override {
-        return inner_.replace_file(windows_.local_path(path), bytes);
+    bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override {
+        return inner_.replace_file(windows_.local_path(path), pieces);
     }
     void remove_stale_temporaries(const std::string& path) override {
         inner_.remove_stale_temporaries(windows_.local_path(path));

@@ -9,8 +9,8 @@
 #include "host/core/clock_win32.h"
 #include "host/core/file_system_win32.h"
 #include "host/core/ini_store.h"
+#include "host/core/pooled_allocator.h"
 #include "host/core/runtime.h"
-#include "host/core/text_memory.h"
 #include "host/core/wide_text_win32.h"
 #include "host/win32/clock_setting.h"
 #include "host/win32/image_entry.h"
@@ -101,7 +101,7 @@ void run_image(const void* image, const ApplicationModule& app) {
     WriteBehindFiles files(
         disk, [&windows](const std::string& path, bool stored) { windows.report_save(path, stored); });
     IniStore ini(files);
-    HeapAllocator memory;
+    PooledAllocator memory;
     TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);
     ProgramStart start = program->loaded.start;
     adapt_program_start(*program, start);

@@ -13,6 +13,7 @@
 
 #include "host/core/arg_access.h"
 #include "host/core/property_store.h"
+#include "host/core/text_scan.h"
 #include "host/core/wide_text_win32.h"
 #include "host/host_constants.h"
 
@@ -35,7 +36,7 @@ constexpr std::size_t kTracedTextBytes = 1024;
 
 std::string text_value(const void* text) {
     const char* gbk = text != nullptr ? static_cast<const char*>(text) : "";
-    const std::size_t length = std::strlen(gbk);
+    const std::size_t length = text_length(gbk);
     if (length <= kTracedTextBytes) return json_string(Trace::utf8(gbk));
     std::size_t cut = 0;
     while (cut < kTracedTextBytes) {

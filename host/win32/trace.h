@@ -25,6 +25,8 @@
 //                 main window
 //     "query_end_session" "flags"; "end_session": Windows ends the session, so does Tockly
 //     "rearm"     "why" ("time_change", "resume"), "timers": one-second timers armed afresh
+//     "saved"     "path", "stored": the writer thread has replaced a file (or failed to); written
+//                 when the window thread hears of it
 //     "memory"    "private_bytes" (the process's private memory as Windows counts it),
 //                 "heap_bytes" (blocks in use on the process's heaps): when the main window is shown
 //     "calls"     "handler", "omitted", "commands" (a count by name): at the end of an event, the

@@ -208,6 +208,9 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
     }
     if (message == kSaveOutcomeMessage) {
         std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lparam));
+        if (trace_ != nullptr && path)
+            trace_->write(
+                trace_->line("saved").text("path", Trace::utf8(*path)).boolean("stored", wparam != 0));
         if (runtime_ != nullptr && path) runtime_->save_finished(*path, wparam != 0);
         return 0;
     }

@@ -238,9 +238,14 @@ void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState
             bytes += (shown_item_part(item).size() + 1) * sizeof(wchar_t);
         SendMessageW(control.hwnd, LB_INITSTORAGE, unit.items.size(), static_cast<LPARAM>(bytes));
     }
+    // Every row through one conversion buffer, straight to the control's window procedure: on
+    // this thread that is what SendMessageW does, without its trip through the system for each of
+    // a table's rows.
+    const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control.hwnd, GWLP_WNDPROC));
+    std::wstring text;
     for (const std::string& item : unit.items) {
-        const std::wstring text = wide_from_gbk(shown_item_part(item));
-        SendMessageW(control.hwnd, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        wide_from_gbk(shown_item_part(item), text);
+        CallWindowProcW(procedure, control.hwnd, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     SendMessageW(control.hwnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
     if (list && top > 0) SendMessageW(control.hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);

@@ -46,22 +46,27 @@ const WriteBehindFiles::Replacement* WriteBehindFiles::newest_for(const std::str
     return nullptr;
 }
 
-FileRead WriteBehindFiles::read_file(const std::string& path) {
+void WriteBehindFiles::read_file(const std::string& path, FileRead& into) {
     {
         Locked locked(lock_);
-        if (const Replacement* pending = newest_for(path))
-            return FileRead{FileRead::Status::ok, pending->bytes};
+        if (const Replacement* pending = newest_for(path)) {
+            into.status = FileRead::Status::ok;
+            into.bytes.assign(pending->bytes);
+            return;
+        }
     }
-    return inner_.read_file(path);
+    inner_.read_file(path, into);
 }
 
-bool WriteBehindFiles::replace_file(const std::string& path, std::string_view bytes) {
-    if (thread_ == nullptr) return inner_.replace_file(path, bytes);
-    return replace_file_moved(path, std::string(bytes));
-}
-
-bool WriteBehindFiles::replace_file_moved(const std::string& path, std::string bytes) {
-    if (thread_ == nullptr) return inner_.replace_file(path, bytes);
+bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std::string_view> pieces) {
+    if (thread_ == nullptr) return inner_.replace_file(path, pieces);
+    std::string bytes;
+    {
+        Locked locked(lock_);
+        bytes.swap(spare_);
+    }
+    bytes.clear();
+    append_pieces(bytes, pieces);
     {
         Locked locked(lock_);
         // An older replacement of the same file that has not begun is superseded: the file goes
@@ -103,6 +108,7 @@ void WriteBehindFiles::write_all() {
         if (written_) written_(writing_.path, stored);
         EnterCriticalSection(&lock_);
         busy_ = false;
+        if (writing_.bytes.capacity() > spare_.capacity()) spare_.swap(writing_.bytes);
         writing_ = Replacement{};
         if (waiting_.empty()) WakeAllConditionVariable(&idle_);
     }

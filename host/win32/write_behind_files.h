@@ -24,10 +24,11 @@ class WriteBehindFiles final : public FileSystem {
     WriteBehindFiles(const WriteBehindFiles&) = delete;
     WriteBehindFiles& operator=(const WriteBehindFiles&) = delete;
 
-    FileRead read_file(const std::string& path) override;
+    using FileSystem::read_file;
+    using FileSystem::replace_file;
+    void read_file(const std::string& path, FileRead& into) override;
     // False only when the writer thread could not be started and writing in place failed.
-    bool replace_file(const std::string& path, std::string_view bytes) override;
-    bool replace_file_moved(const std::string& path, std::string bytes) override;
+    bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override;
     void flush() override;
     bool writes_in_background() const override { return thread_ != nullptr; }
     void remove_stale_temporaries(const std::string& path) override { inner_.remove_stale_temporaries(path); }
@@ -49,6 +50,9 @@ class WriteBehindFiles final : public FileSystem {
     CONDITION_VARIABLE idle_;  // nothing waiting and nothing being written
     std::deque<Replacement> waiting_;
     Replacement writing_;
+    // The buffer of the last replacement written, kept for the next one: a large table is then
+    // joined into memory already in use rather than into fresh pages on every save.
+    std::string spare_;
     bool busy_ = false;
     bool ending_ = false;
     HANDLE thread_ = nullptr;

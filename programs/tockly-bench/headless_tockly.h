@@ -44,10 +44,12 @@ class TempFolder {
 class CountingFiles final : public host::FileSystem {
   public:
     explicit CountingFiles(host::FileSystem& inner) : inner_(inner) {}
-    host::FileRead read_file(const std::string& path) override { return inner_.read_file(path); }
-    bool replace_file(const std::string& path, std::string_view bytes) override {
+    using FileSystem::read_file;
+    using FileSystem::replace_file;
+    void read_file(const std::string& path, host::FileRead& into) override { inner_.read_file(path, into); }
+    bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override {
         ++replacements_;
-        return inner_.replace_file(path, bytes);
+        return inner_.replace_file(path, pieces);
     }
     void remove_stale_temporaries(const std::string& path) override { inner_.remove_stale_temporaries(path); }
     int replacements() const { return replacements_; }

@@ -23,14 +23,14 @@ class MemoryFiles final : public FileSystem {
     bool exists = true;
     std::string bytes;
     int replaced = 0;
-    FileRead read_file(const std::string&) override {
-        FileRead out;
+    using FileSystem::read_file;
+    void read_file(const std::string&, FileRead& out) override {
         out.status = exists ? FileRead::Status::ok : FileRead::Status::missing;
-        if (exists) out.bytes = bytes;
-        return out;
+        out.bytes = exists ? bytes : std::string();
     }
-    bool replace_file(const std::string&, std::string_view b) override {
-        bytes = std::string(b);
+    bool replace_file(const std::string&, std::span<const std::string_view> pieces) override {
+        bytes.clear();
+        append_pieces(bytes, pieces);
         exists = true;
         ++replaced;
         return true;

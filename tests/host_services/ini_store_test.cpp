@@ -20,17 +20,24 @@ namespace {
 // Files in memory, with the failures a disk can have.
 class MemoryFileSystem final : public FileSystem {
   public:
-    FileRead read_file(const std::string& path) override {
+    using FileSystem::read_file;
+    void read_file(const std::string& path, FileRead& into) override {
         ++reads;
-        if (fail_reads) return {FileRead::Status::failed, {}};
         const auto found = files.find(path);
-        if (found == files.end()) return {FileRead::Status::missing, {}};
-        return {FileRead::Status::ok, found->second};
+        if (fail_reads) {
+            into = {FileRead::Status::failed, {}};
+        } else if (found == files.end()) {
+            into = {FileRead::Status::missing, {}};
+        } else {
+            into = {FileRead::Status::ok, found->second};
+        }
     }
-    bool replace_file(const std::string& path, std::string_view bytes) override {
+    bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override {
         ++replaces;
         if (fail_replaces) return false;
-        files[path] = std::string(bytes);
+        std::string& bytes = files[path];
+        bytes.clear();
+        append_pieces(bytes, pieces);
         return true;
     }
     void remove_stale_temporaries(const std::string&) override {}
@@ -214,6 +221,22 @@ TEST_F(PosixIniStore, ReplacesTheFileWholeAndLeavesNoTemporaryFile) {
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);  // a replaced file keeps its permissions
     EXPECT_EQ(files.read_file(path).bytes, "[表]\r\n时表=A@\r\n铃声=D:\\a.mp3\r\n");
+}
+
+TEST_F(PosixIniStore, AReadBufferUsedAgainHoldsExactlyTheFileReadLast) {
+    PosixFileSystem files;
+    FileRead buffer;
+    ASSERT_TRUE(files.replace_file(path, std::string(1u << 20, 'x')));
+    files.read_file(path, buffer);
+    ASSERT_EQ(buffer.bytes.size(), 1u << 20);
+    const std::string_view pieces[] = {"[s]\r\n", "k=", "v", "\r\n"};
+    ASSERT_TRUE(files.replace_file(path, pieces));
+    files.read_file(path, buffer);
+    EXPECT_EQ(buffer.status, FileRead::Status::ok);
+    EXPECT_EQ(buffer.bytes, "[s]\r\nk=v\r\n");
+    files.read_file((folder / "none.ini").string(), buffer);
+    EXPECT_EQ(buffer.status, FileRead::Status::missing);
+    EXPECT_EQ(buffer.bytes, "");
 }
 
 TEST_F(PosixIniStore, FailuresReportFalseAndKeepTheOldFile) {

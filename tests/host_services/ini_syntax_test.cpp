@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 namespace tockly::host {
 namespace {
 
@@ -110,6 +114,18 @@ TEST(IniSyntax, WritesChangeOnlyWhatTheyConcern) {
         ASSERT_TRUE(after.has_value()) << c.name;
         EXPECT_EQ(*after, c.after) << c.name;
         EXPECT_EQ(ini_find_value(*after, "s", c.key), c.value) << c.name;
+
+        // Written as pieces, the value among them as given (a whole table is not copied first).
+        const auto pieces = ini_edit(c.before, "s", c.key, c.value);
+        ASSERT_TRUE(pieces.has_value()) << c.name;
+        EXPECT_TRUE(std::ranges::any_of(pieces->pieces(), [&](std::string_view p) {
+            return p.data() == c.value;
+        })) << c.name;
+        EXPECT_TRUE(pieces->equals(c.after)) << c.name;
+        std::string last_byte_off(c.after);
+        last_byte_off.back() ^= 1;
+        EXPECT_FALSE(pieces->equals(last_byte_off)) << c.name;
+        EXPECT_FALSE(pieces->equals(std::string(c.after) + "\n")) << c.name;
     }
 }
 

@@ -12,11 +12,13 @@ namespace {
 
 class OneFile final : public FileSystem {
   public:
-    FileRead read_file(const std::string&) override {
-        return bytes.empty() ? FileRead{} : FileRead{FileRead::Status::ok, bytes};
+    using FileSystem::read_file;
+    void read_file(const std::string&, FileRead& into) override {
+        into = bytes.empty() ? FileRead{} : FileRead{FileRead::Status::ok, bytes};
     }
-    bool replace_file(const std::string&, std::string_view b) override {
-        bytes = b;
+    bool replace_file(const std::string&, std::span<const std::string_view> pieces) override {
+        bytes.clear();
+        append_pieces(bytes, pieces);
         return true;
     }
     void remove_stale_temporaries(const std::string&) override {}

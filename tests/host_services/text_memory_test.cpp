@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "counting_host.h"
+#include "host/core/pooled_allocator.h"
 #include "host/owned_text.h"
 
 namespace tockly::host {
@@ -128,6 +131,55 @@ TEST(OwnedTextArray, ReleasesElementsThenBlockAndSkipsNullElements) {
         EXPECT_STREQ(array.at(2), "");  // past the end
     }
     EXPECT_TRUE(host.memory.balanced()) << (host.memory.problems().empty() ? "" : host.memory.problems()[0]);
+}
+
+TEST(PooledAllocator, BlocksNeverOverlapWhateverTheSizesAndTheOrderOfReleases) {
+    PooledAllocator memory;
+    struct Live {
+        unsigned char* block;
+        std::uint32_t size;
+        unsigned char mark;
+    };
+    std::vector<Live> live;
+    unsigned char next_mark = 1;
+    auto take = [&](std::uint32_t size) {
+        auto* block = static_cast<unsigned char*>(memory.allocate(size));
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % alignof(void*), 0u);  // arrays hold pointers
+        std::memset(block, next_mark, size == 0 ? 1 : size);
+        live.push_back({block, size == 0 ? 1 : size, next_mark});
+        next_mark = static_cast<unsigned char>(next_mark % 250 + 1);
+    };
+    auto intact = [&] {
+        for (const Live& l : live) {
+            for (std::uint32_t i = 0; i < l.size; ++i) {
+                if (l.block[i] != l.mark) return false;
+            }
+        }
+        return true;
+    };
+    // Every size class and its edges, blocks from the heap, and enough to fill several chunks.
+    const std::uint32_t sizes[] = {0, 1, 8, 15, 16, 17, 45, 100, 255, 256, 257, 4096, 70000};
+    for (int round = 0; round < 400; ++round) {
+        for (std::uint32_t size : sizes) take(size);
+    }
+    ASSERT_TRUE(intact());
+    // Every other block back, then new ones of other sizes in their place.
+    std::vector<Live> kept;
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        if (i % 2 == 0) {
+            memory.release(live[i].block);
+        } else {
+            kept.push_back(live[i]);
+        }
+    }
+    live = kept;
+    memory.release(nullptr);
+    for (int round = 0; round < 400; ++round) {
+        for (auto it = std::rbegin(sizes); it != std::rend(sizes); ++it) take(*it);
+    }
+    EXPECT_TRUE(intact());
+    for (const Live& l : live) memory.release(l.block);
 }
 
 }  // namespace

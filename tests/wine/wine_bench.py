@@ -6,8 +6,11 @@ shown; the median of several starts taken in turn with the other sizes), memory 
 when the main window is shown, from the trace; the process's private memory on this system against
 an empty Win32 program under the same Wine), the
 tick's lag after the second boundary and its length (both from the trace, after the first five
-seconds), and a save of the whole table on the window thread (a click on 删除时间 with no row
-selected). Prints one JSON object per size, then a table.
+seconds), a save of the whole table on the window thread (a click on 删除时间 with no row
+selected, which leaves the file as it is), and a save that changes the file (a click on 添加时间)
+from its click to the writer thread's "saved" in the trace, beside the same data.ini bytes written
+by the host's own file replacement alone (the driver's replace-file, median of several).
+Prints one JSON object per size, then a table.
 
 usage: wine_bench.py WINE DIST_DIR DRIVER EMPTY_EXE EXPECTATIONS.json WORK PREFIX [ROWS,ROWS,...]
 """
@@ -24,7 +27,7 @@ import winenv
 MAIN_WINDOW = "0x52010001"
 WM_COMMAND = 0x111
 CLOCK_START = "2026-03-02 08:00:30"  # no hourly chime during a run
-STARTS = 3  # start-ups of each size, taken in turn (A B C A B C ...)
+STARTS = 5  # start-ups of each size, taken in turn (A B C A B C ...)
 TICK_SECONDS = 20  # how long each size runs for the tick figures
 
 
@@ -117,7 +120,23 @@ def start(session, work, dist, rows, name):
                             extra_env={"TOCKLY_TRACE": trace_path, "TOCKLY_CLOCK_START": CLOCK_START},
                             log=os.path.join(work, f"wine-{name}.log"))
     shown = wait_for(lambda: any(marker in line for line in tail.new_lines()), 900)
-    return process, trace_path, (time.time() - started if shown else None)
+    if not shown:
+        return process, trace_path, None
+    return process, trace_path, shown_after(trace_path, started) or time.time() - started
+
+
+def shown_after(trace_path, started):
+    """Seconds from `started` (this system's time) to the main window's "open" line, from the trace's
+    own clock (to the millisecond; polling the file would only be as fine as its interval). The
+    trace's clock runs shifted by its start line's shift_ms."""
+    lines = winenv.read_json_lines(trace_path)
+    start_line = next((l for l in lines if l.get("kind") == "start"), None)
+    opened = next((l for l in lines if l.get("kind") == "open" and l.get("window", "").lower() == MAIN_WINDOW), None)
+    if not start_line or not opened or "shift_ms" not in start_line:
+        return None
+    at = parse_clock(opened["clock"]) - datetime.timedelta(milliseconds=start_line["shift_ms"])
+    seconds = (at - datetime.datetime.fromtimestamp(started)).total_seconds()
+    return seconds if seconds > 0 else None
 
 
 def stop(session, process):
@@ -131,7 +150,24 @@ def stop(session, process):
         process.wait()
 
 
-def measure(session, dist, work, rows, delete_button_id):
+def file_write_ms(session, app_dir):
+    """The host's own replacement of a file with data.ini's bytes (temporary file, flush, rename)."""
+    source = session.winepath(os.path.join(app_dir, "data.ini"))
+    target = session.winepath(os.path.join(app_dir, "yardstick.ini"))
+    times = []
+    for _ in range(5):
+        status, lines = session.driver("replace-file", source, target)
+        timed = [l for l in lines if isinstance(l, dict) and "replace_ms" in l]
+        if status == 0 and timed:
+            times.append(timed[-1]["replace_ms"])
+    try:
+        os.remove(os.path.join(app_dir, "yardstick.ini"))
+    except OSError:
+        pass
+    return round(statistics.median(times), 1) if times else None
+
+
+def measure(session, dist, work, rows, delete_button_id, add_button_id):
     process, trace_path, _ = start(session, work, dist, rows, str(rows))
     figure = {"rows": rows}
     time.sleep(TICK_SECONDS)
@@ -144,8 +180,12 @@ def measure(session, dist, work, rows, delete_button_id):
         wait_for(lambda: any(l.get("kind") == "command" and l.get("name") == "ini_write"
                              for l in winenv.read_json_lines(trace_path)), 600)
         time.sleep(3)  # ticks after the save
+        session.driver("post", main["hwnd"], WM_COMMAND, add_button_id, 1)
+        wait_for(lambda: any(l.get("kind") == "saved" for l in winenv.read_json_lines(trace_path)), 600)
+        time.sleep(2)
     trace = winenv.read_json_lines(trace_path)
     stop(session, process)
+    figure["file_write_ms"] = file_write_ms(session, os.path.join(work, f"app-{rows}"))
 
     memory = next((l for l in trace if l.get("kind") == "memory"), None)
     if memory:
@@ -161,6 +201,10 @@ def measure(session, dist, work, rows, delete_button_id):
         length_ms = (parse_clock(trace[events[n + 1] - 1]["clock"]) - at).total_seconds() * 1000
         if line.get("handler") == "on_delete":
             figure["save_ms"] = round(length_ms, 1)
+        if line.get("handler") == "on_add":
+            saved = next((l for l in trace[i:] if l.get("kind") == "saved"), None)
+            if saved:
+                figure["save_total_ms"] = round((parse_clock(saved["clock"]) - at).total_seconds() * 1000, 1)
         if line.get("handler") != "on_tick" or first is None or (at - first).total_seconds() < 5:
             continue
         lags.append(at.microsecond / 1000)
@@ -204,7 +248,7 @@ def body(session, dist, empty_exe, expectations_path, work, sizes):
                 startups[rows].append(seconds)
     figures = []
     for rows in sizes:
-        figure = measure(session, dist, work, rows, ids["按钮2"])
+        figure = measure(session, dist, work, rows, ids["按钮2"], ids["按钮1"])
         if startups[rows]:
             figure["startup_s"] = round(statistics.median(startups[rows]), 2)
             figure["startups_s"] = [round(x, 2) for x in startups[rows]]
@@ -214,15 +258,23 @@ def body(session, dist, empty_exe, expectations_path, work, sizes):
         figures.append(figure)
     base = next((f for f in figures if f["rows"] == 0 and f.get("startup_s")), None)
     print()
-    print("| rows | start-up s | × empty | heap MB | private MB over empty | tick median ms | lag median / p99 / max ms | save ms |")
-    print("| ---: | ---: | ---: | ---: | ---: | ---: | --- | ---: |")
+    print("| rows | start-up s | × empty | heap MB | private MB over empty | tick median ms | lag median / p99 / max ms | save ms"
+          " | save to disk ms | × file write |")
+    print("| ---: | ---: | ---: | ---: | ---: | ---: | --- | ---: | ---: | ---: |")
     for f in figures:
         ratio = f"{f['startup_s'] / base['startup_s']:.2f}" if base and f.get("startup_s") else "-"
         heap = f"{f['heap_bytes'] / 2**20:.1f}" if f.get("heap_bytes") is not None else "-"
         private = f"{f['own_kb'] / 1024:.1f}" if f.get("own_kb") is not None else "-"
         lag = (f"{f['lag_median_ms']} / {f['lag_p99_ms']} / {f['lag_max_ms']}" if "lag_median_ms" in f else "-")
         print(f"| {f['rows']} | {f.get('startup_s', '-')} | {ratio} | {heap} | {private} | {f.get('tick_median_ms', '-')} | {lag} "
-              f"| {f.get('save_ms', '-')} |")
+              f"| {f.get('save_ms', '-')} | {f.get('save_total_ms', '-')} | {write_ratio(f)} |")
+
+
+def write_ratio(figure):
+    """A save to disk against writing its bytes alone; "-" when either is missing."""
+    if figure.get("save_total_ms") is None or not figure.get("file_write_ms"):
+        return "-"
+    return f"{figure['save_total_ms'] / figure['file_write_ms']:.2f}"
 
 
 def main():

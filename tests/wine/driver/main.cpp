@@ -22,13 +22,18 @@
 //   menu-choose INDEX [--timeout MS]
 //                                waits for a shown pop-up menu and chooses its INDEXth item (0 first)
 //                                with the keyboard
+//   replace-file SOURCE TARGET   TARGET replaced with SOURCE's bytes as a save replaces data.ini
+//                                (temporary file, flush, rename), timed: {"replace_ms": .., "bytes": ..}
 // Exit status: 0 done, 1 not found in time or refused, 2 wrong usage.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "host/core/file_system_win32.h"
+#include "host/core/wide_text_win32.h"
 #include "tests/wine/driver/text.h"
 #include "tests/wine/driver/window_info.h"
 
@@ -192,6 +197,30 @@ int menu_choose(const std::vector<std::string>& args) {
     return 0;
 }
 
+// The yardstick of a save: the same bytes written by the host's own file replacement, nothing else.
+int replace_file_timed(const std::string& source_utf8, const std::string& target_utf8) {
+    // The host names files in GBK.
+    const std::string source = tockly::host::gbk_from_wide_lossy(from_utf8(source_utf8));
+    const std::string target = tockly::host::gbk_from_wide_lossy(from_utf8(target_utf8));
+    tockly::host::WindowsFileSystem files;
+    const tockly::host::FileRead read = files.read_file(source);
+    if (read.status != tockly::host::FileRead::Status::ok)
+        return write_error("cannot read " + source_utf8), 1;
+    LARGE_INTEGER frequency{}, before{}, after{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&before);
+    const bool stored = files.replace_file(target, read.bytes);
+    QueryPerformanceCounter(&after);
+    if (!stored) return write_error("cannot replace " + target_utf8), 1;
+    char line[96];
+    std::snprintf(line, sizeof line, "{\"replace_ms\": %.3f, \"bytes\": %lu}",
+                  1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
+                      static_cast<double>(frequency.QuadPart),
+                  static_cast<unsigned long>(read.bytes.size()));
+    write_line(line);
+    return 0;
+}
+
 int run(const std::vector<std::string>& args) {
     if (args.empty()) return write_error("no command"), 2;
     const std::string& command = args[0];
@@ -201,6 +230,7 @@ int run(const std::vector<std::string>& args) {
     }
     if (command == "wait") return wait_for(args);
     if (command == "menu-choose" && args.size() >= 2) return menu_choose(args);
+    if (command == "replace-file" && args.size() == 3) return replace_file_timed(args[1], args[2]);
     if (args.size() < 2) return write_error("usage: " + command + " HWND ..."), 2;
     const HWND window = parse_hwnd(args[1]);
     if (!IsWindow(window)) return write_error("no window " + args[1]), 1;

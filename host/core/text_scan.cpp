@@ -1,0 +1,76 @@
+#include "host/core/text_scan.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace tockly::host {
+
+namespace {
+using Word = std::uintptr_t;
+constexpr Word kOnes = ~Word{0} / 0xFF;  // 0x0101...
+constexpr Word kHighs = kOnes * 0x80;    // 0x8080...
+
+Word load(const char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// Whether any byte of `w` is below `n` (n at most 0x80).
+bool has_byte_below(Word w, unsigned n) {
+    return ((w - kOnes * n) & ~w & kHighs) != 0;
+}
+
+bool has_zero_byte(Word w) {
+    return has_byte_below(w, 1);
+}
+
+bool is_line_break_or_nul(char c) {
+    return c == '\0' || c == '\n' || c == '\r';
+}
+}  // namespace
+
+std::size_t find_byte(std::string_view text, char c, std::size_t from) {
+    const Word pattern = kOnes * static_cast<unsigned char>(c);
+    std::size_t i = from;
+    for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
+        if (has_zero_byte(load(text.data() + i) ^ pattern)) break;
+    }
+    for (; i < text.size(); ++i) {
+        if (text[i] == c) return i;
+    }
+    return std::string_view::npos;
+}
+
+bool has_line_break_or_nul(std::string_view text) {
+    std::size_t i = 0;
+    for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
+        // CR (13) is the largest of the three: a word without a byte below 14 holds none of them.
+        if (!has_byte_below(load(text.data() + i), '\r' + 1)) continue;
+        for (std::size_t k = 0; k < sizeof(Word); ++k) {
+            if (is_line_break_or_nul(text[i + k])) return true;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        if (is_line_break_or_nul(text[i])) return true;
+    }
+    return false;
+}
+
+std::size_t text_length(const char* text) {
+#ifdef _WIN32
+    // Aligned words: a word that holds the terminator never reaches into another page.
+    const char* p = text;
+    while (reinterpret_cast<std::uintptr_t>(p) % sizeof(Word) != 0) {
+        if (*p == '\0') return static_cast<std::size_t>(p - text);
+        ++p;
+    }
+    while (!has_zero_byte(load(p))) p += sizeof(Word);
+    while (*p != '\0') ++p;
+    return static_cast<std::size_t>(p - text);
+#else
+    return std::strlen(text);  // already word-wise, and visible to the sanitizers
+#endif
+}
+
+}  // namespace tockly::host
