@@ -382,23 +382,21 @@ bool Runtime::choose_menu_item(std::uint32_t item_id) {
     if (!popped_menu_) return false;
     const PoppedMenu menu = *popped_menu_;
     popped_menu_.reset();
-    for (const auto& w : open_) {
-        if (w->serial != menu.window_serial) continue;
-        for (UnitState* item : w->menu_items(menu.menu_id)) {
-            if (item->id() == item_id) {
-                deliver(*w, *item, kClicked);
-                return true;
-            }
+    WindowInstance* window = find_serial(menu.window_serial);
+    if (window == nullptr) return false;
+    for (UnitState* item : window->menu_items(menu.menu_id)) {
+        if (item->id() == item_id) {
+            deliver(*window, *item, kClicked);
+            return true;
         }
     }
     return false;
 }
 
 bool Runtime::choose_menu_item(std::string_view caption) {
-    if (!popped_menu_) return false;
-    for (const auto& w : open_) {
-        if (w->serial != popped_menu_->window_serial) continue;
-        for (UnitState* item : w->menu_items(popped_menu_->menu_id)) {
+    WindowInstance* window = popped_menu_ ? find_serial(popped_menu_->window_serial) : nullptr;
+    if (window != nullptr) {
+        for (UnitState* item : window->menu_items(popped_menu_->menu_id)) {
             if (item->text == caption) return choose_menu_item(item->id());
         }
     }

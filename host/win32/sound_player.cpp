@@ -86,23 +86,18 @@ bool mp3_file_playable(const std::wstring& path) {
 
 namespace {
 
-// One quick check of a file's first bytes on a thread of its own; the thread holds it too, so a
-// check still stuck when the caller has gone on never touches freed memory.
-struct QuickCheck {
-    std::wstring path;
-    volatile LONG answer = 0;
-};
-
 // Checks that have not come back yet, process-wide: while several are stuck (an unreachable
 // share), a further one is not started and its file counts as not playable.
 volatile LONG g_stuck_checks = 0;
 constexpr LONG kMostStuckChecks = 4;
 
+// One quick check on a thread of its own, which owns the path it is given; its exit code is the
+// answer, so a check still stuck when the caller has gone on shares nothing with it.
 DWORD WINAPI run_quick_check(void* param) {
-    std::unique_ptr<std::shared_ptr<QuickCheck>> held(static_cast<std::shared_ptr<QuickCheck>*>(param));
-    InterlockedExchange(&(*held)->answer, mp3_file_playable((*held)->path) ? 1 : 0);
+    const std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(param));
+    const DWORD playable = mp3_file_playable(*path) ? 1 : 0;
     InterlockedDecrement(&g_stuck_checks);
-    return 0;
+    return playable;
 }
 
 }  // namespace
@@ -113,18 +108,19 @@ bool mp3_file_playable_within(const std::wstring& path, DWORD wait_ms) {
         InterlockedDecrement(&g_stuck_checks);
         return false;
     }
-    auto check = std::make_shared<QuickCheck>();
-    check->path = path;
-    auto* held = new std::shared_ptr<QuickCheck>(check);
-    ScopedHandle thread(
-        CreateThread(nullptr, 64 * 1024, run_quick_check, held, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    auto* owned_path = new std::wstring(path);
+    ScopedHandle thread(CreateThread(nullptr, 64 * 1024, run_quick_check, owned_path,
+                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (!thread) {
-        delete held;
+        delete owned_path;
         InterlockedDecrement(&g_stuck_checks);
         return mp3_file_playable(path);
     }
-    if (WaitForSingleObject(thread.get(), wait_ms) != WAIT_OBJECT_0) return false;
-    return InterlockedCompareExchange(&check->answer, 0, 0) == 1;
+    DWORD playable = 0;
+    if (WaitForSingleObject(thread.get(), wait_ms) != WAIT_OBJECT_0 ||
+        !GetExitCodeThread(thread.get(), &playable))
+        return false;
+    return playable == 1;
 }
 
 // What both sides share; the thread holds it too, so a thread left running at the end never

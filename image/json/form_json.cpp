@@ -134,7 +134,7 @@ json menu_item_to_json(const MenuItemRecord& m) {
         return out;
     };
     const json all = walk(m);
-    const json usual = walk(MenuItemRecord{});
+    static const json usual = walk(MenuItemRecord{});
     static constexpr std::string_view kAlwaysListed[] = {"level", "state", "caption", "handler"};
     json out = json::object();
     for (const auto& [key, value] : all.items()) {
