@@ -199,7 +199,6 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         case c::edit_append: {
             auto t = unit_of(0, UnitType::edit_box);
             if (!t) return 0;
-            ws_.refresh_unit(*t->window, *t->unit);
             t->unit->text += arg_text(args, 1);
             changed(*t->window, *t->unit, Change::text);
             return 0;

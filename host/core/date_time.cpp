@@ -133,27 +133,28 @@ std::optional<std::int64_t> add_to_date_time(std::int64_t value, std::uint32_t p
 }
 
 std::optional<std::uint64_t> call_date_time_command(Clock& clock, std::uint32_t command, Args args) {
-    const bool has_date_time = arg_is(args, 0, type_word::date_time);
-    const std::int64_t value = arg_date_time(args, 0);
+    // Read only by the commands that take a date-time: every other command passes this way.
+    const auto has_date_time = [&] { return arg_is(args, 0, type_word::date_time); };
+    const auto value = [&] { return arg_date_time(args, 0); };
     switch (command) {
         case command::hour_of:
-            return has_date_time ? hour_of(value) : 0;
+            return has_date_time() ? hour_of(value()) : 0;
         case command::minute_of:
-            return has_date_time ? minute_of(value) : 0;
+            return has_date_time() ? minute_of(value()) : 0;
         case command::second_of:
-            return has_date_time ? second_of(value) : 0;
+            return has_date_time() ? second_of(value()) : 0;
         case command::date_time_convert:
-            return has_date_time ? static_cast<std::uint64_t>(value) : 0;
+            return has_date_time() ? static_cast<std::uint64_t>(value()) : 0;
         case command::now:
             return static_cast<std::uint64_t>(clock.now_local_ms());
         case command::add_to_date_time: {
-            if (!has_date_time || !arg_is(args, 1, type_word::integer) ||
+            if (!has_date_time() || !arg_is(args, 1, type_word::integer) ||
                 !arg_is(args, 2, type_word::integer)) {
-                return has_date_time ? static_cast<std::uint64_t>(value) : 0;
+                return has_date_time() ? static_cast<std::uint64_t>(value()) : 0;
             }
             const auto part = static_cast<std::uint32_t>(arg_int(args, 1));
-            const auto sum = add_to_date_time(value, part, arg_int(args, 2));
-            return static_cast<std::uint64_t>(sum.value_or(value));
+            const auto sum = add_to_date_time(value(), part, arg_int(args, 2));
+            return static_cast<std::uint64_t>(sum.value_or(value()));
         }
         default:
             return std::nullopt;

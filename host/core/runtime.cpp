@@ -370,6 +370,10 @@ bool Runtime::minimize(WindowInstance& window) {
     return true;
 }
 
+void Runtime::restored(WindowInstance& window) {
+    window.self().placement = 1;
+}
+
 bool Runtime::tray_notify(WindowInstance& window, std::uint32_t kind) {
     if (!accepts_input(window, "tray", window.self().name())) return false;
     popped_menu_.reset();
@@ -486,7 +490,6 @@ std::uint64_t Runtime::read_property(std::uint32_t window_id, std::uint32_t unit
                                      std::int32_t element) {
     Target t = resolve(window_id, unit_id, "read property");
     if (t.unit == nullptr) return 0;
-    ws_.refresh_unit(*t.window, *t.unit);
     auto value = read_unit_property(*t.unit, index, element);
     if (!value) {
         bad_call("read property: unit " + hex(unit_id) + " has no property " + hex(index));
@@ -514,7 +517,6 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
     } else {
         number = static_cast<std::int32_t>(static_cast<std::uint32_t>(low));
     }
-    ws_.refresh_unit(*t.window, *t.unit);
     auto change = write_unit_property(*t.unit, index, element, number, std::move(text));
     if (!change) return;
     changed(*t.window, *t.unit, *change);

@@ -87,6 +87,9 @@ class Runtime final : public Host {
     bool double_click(WindowInstance& window, UnitState& unit);
     bool right_click(WindowInstance& window);
     bool minimize(WindowInstance& window);
+    // The user brought a minimized window back (the taskbar): it is in its normal placement again.
+    // No event: the program hears only of minimizing.
+    void restored(WindowInstance& window);
     bool tray_notify(WindowInstance& window, std::uint32_t kind);
     // Chooses an item of the menu popped up last, by its identifier; false when no menu is up or
     // it has no such item.

@@ -37,6 +37,9 @@ class WindowSystem {
     // The window goes away (its about-to-be-destroyed event has run).
     virtual void destroy_window(WindowInstance& window) = 0;
     // A handler changed a property; show it.
+    // The screen follows the core's unit state; what the user changes on it (text typed, a row
+    // selected) comes back through the runtime's input entry points as it happens, so the core
+    // never has to ask the screen.
     virtual void unit_changed(WindowInstance& window, UnitState& unit, Change what) = 0;
     // One row of a list box was inserted at `index` or deleted from there (the selection already
     // moved with its row). A screen that shows the whole list again for it may keep the default.
@@ -46,9 +49,6 @@ class WindowSystem {
         (void)index;
         unit_changed(window, list, Change::items);
     }
-    // Before the core reads a unit's state: take over what the user changed on the screen
-    // (text typed, a row selected). Nothing to do where all input passes through the core.
-    virtual void refresh_unit(WindowInstance& window, UnitState& unit) = 0;
     virtual void set_focus(WindowInstance& window, UnitState& unit) = 0;
     // Shows the menu headed by `menu` at the pointer; a choice comes back through the core's
     // choose_menu_item.

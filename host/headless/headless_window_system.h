@@ -88,7 +88,6 @@ class HeadlessWindowSystem final : public WindowSystem {
     void show_window(WindowInstance& window) override;
     void destroy_window(WindowInstance& window) override;
     void unit_changed(WindowInstance& window, UnitState& unit, Change what) override;
-    void refresh_unit(WindowInstance&, UnitState&) override {}
     void set_focus(WindowInstance& window, UnitState& unit) override;
     void pop_up_menu(WindowInstance& window, UnitState& menu) override;
     std::optional<std::string> run_file_dialog(WindowInstance& window, UnitState& dialog) override;

@@ -1,11 +1,13 @@
 // Messages of Tockly's windows and of the host's hidden window: what the user does comes back to
-// the core through its input entry points; nothing else changes the unit state.
+// the core through its input entry points the moment it happens, and nothing else changes the unit
+// state; the core never asks a control for its state.
 #include <exception>
 #include <memory>
 #include <string>
 
 #include "host/core/arg_access.h"
 #include "host/core/runtime.h"
+#include "host/core/unit_type_rules.h"
 #include "host/core/wide_text_win32.h"
 #include "host/host_constants.h"
 #include "host/win32/internal_error_guard.h"
@@ -108,7 +110,7 @@ LRESULT Win32WindowSystem::window_message(WindowData& data, HWND hwnd, UINT mess
                     runtime_->minimize(*window);
                     return 0;
                 }
-                if (wparam == SIZE_RESTORED || wparam == SIZE_MAXIMIZED) window->self().placement = 1;
+                if (wparam == SIZE_RESTORED || wparam == SIZE_MAXIMIZED) runtime_->restored(*window);
             }
             return 0;
         case WM_CLOSE:
@@ -138,12 +140,11 @@ void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM 
     if (control == nullptr) return;
     HWND hwnd = control->hwnd;
     const UINT code = HIWORD(wparam);
+    if (rules_of(unit.type()).clickable) {
+        if (code == BN_CLICKED) runtime_->click(*window, unit);
+        return;
+    }
     switch (unit.type()) {
-        case UnitType::button:
-        case UnitType::check_box:
-        case UnitType::radio_button:
-            if (code == BN_CLICKED) runtime_->click(*window, unit);
-            break;
         case UnitType::combo_box:
             if (code == CBN_SELCHANGE) {
                 const auto chosen = static_cast<std::int32_t>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
@@ -154,12 +155,18 @@ void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM 
             }
             break;
         case UnitType::edit_box:
-            if (code == EN_CHANGE) runtime_->type_text(*window, unit, control_text(hwnd));
+            // Input the core turned away is taken back off the screen: the control shows the core's
+            // state, never text or a row the program does not know of.
+            if (code == EN_CHANGE && !runtime_->type_text(*window, unit, control_text(hwnd)))
+                show_state(data, *control, unit);
             break;
         case UnitType::list_box:
             if (code == LBN_SELCHANGE) {
-                runtime_->select(*window, unit,
-                                 static_cast<std::int32_t>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0)));
+                const auto chosen = static_cast<std::int32_t>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
+                if (!runtime_->select(*window, unit, chosen)) {
+                    const HostUpdate updating(data);
+                    SendMessageW(hwnd, LB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
+                }
             } else if (code == LBN_DBLCLK) {
                 runtime_->double_click(*window, unit);
             }

@@ -407,35 +407,6 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
         SendMessageW(control->hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
 }
 
-void Win32WindowSystem::refresh_unit(WindowInstance& window, UnitState& unit) {
-    WindowData* data = data_of(window);
-    if (data == nullptr || data->hwnd == nullptr) return;
-    if (unit.type() == UnitType::window) {
-        if (!data->shown) return;
-        unit.visible = IsWindowVisible(data->hwnd) != 0;
-        unit.placement = IsIconic(data->hwnd) ? 2 : 1;
-        return;
-    }
-    Control* control = control_of(*data, unit.id());
-    if (control == nullptr) return;
-    switch (unit.type()) {
-        case UnitType::edit_box:
-            // Only a shown edit box can have been typed into; a hidden one's text is the core's.
-            if (unit.visible && !control->text_pending) unit.text = control_text(control->hwnd);
-            break;
-        case UnitType::list_box:
-            // Rows not yet given to the control: the core's selection is the one truth meanwhile.
-            if (!control->items_pending)
-                unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0));
-            break;
-        case UnitType::combo_box:
-            unit.selection = static_cast<std::int32_t>(SendMessageW(control->hwnd, CB_GETCURSEL, 0, 0));
-            break;
-        default:
-            break;
-    }
-}
-
 void Win32WindowSystem::set_focus(WindowInstance& window, UnitState& unit) {
     WindowData* data = data_of(window);
     if (data == nullptr) return;

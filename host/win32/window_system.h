@@ -53,7 +53,6 @@ class Win32WindowSystem final : public WindowSystem {
     void destroy_window(WindowInstance& window) override;
     void unit_changed(WindowInstance& window, UnitState& unit, Change what) override;
     void item_edited(WindowInstance& window, UnitState& list, ItemEdit edit, std::int32_t index) override;
-    void refresh_unit(WindowInstance& window, UnitState& unit) override;
     void set_focus(WindowInstance& window, UnitState& unit) override;
     void pop_up_menu(WindowInstance& window, UnitState& menu) override;
     std::optional<std::string> run_file_dialog(WindowInstance& window, UnitState& dialog) override;
