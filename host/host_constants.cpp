@@ -1,5 +1,10 @@
 #include "host/host_constants.h"
 
+#include <array>
+#include <string>
+
+#include "image/unit_type.h"
+
 namespace tockly::host {
 
 const char* command_name(std::uint32_t number) {
@@ -73,6 +78,23 @@ const char* command_name(std::uint32_t number) {
     }
 }
 
+namespace {
+
+// A unit reference's word is named after its unit type ("list_box_unit"); a type number that no
+// form has is just a "unit".
+const char* unit_word_name(std::uint16_t type_number) {
+    static const auto names = [] {
+        std::array<std::string, image::unit_type_count> out;
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = std::string(image::unit_types[i].name) + "_unit";
+        return out;
+    }();
+    const image::UnitTypeInfo* info = image::unit_type_info(type_number);
+    return info != nullptr ? names[static_cast<std::size_t>(info - image::unit_types)].c_str() : "unit";
+}
+
+}  // namespace
+
 const char* type_word_name(std::uint32_t word) {
     switch (word) {
         case type_word::omitted:
@@ -87,20 +109,9 @@ const char* type_word_name(std::uint32_t word) {
             return "byte_set";
         case type_word::integer:
             return "integer";
-        case type_word::unit(0x01):
-            return "window_unit";
-        case type_word::unit(0x03):
-            return "menu_item_unit";
-        case type_word::unit(0x05):
-            return "edit_box_unit";
-        case type_word::unit(0x0e):
-            return "combo_box_unit";
-        case type_word::unit(0x0f):
-            return "list_box_unit";
-        case type_word::unit(0x1f):
-            return "common_dialog_unit";
         default:
-            return type_word::is_unit(word) ? "unit" : nullptr;
+            return type_word::is_unit(word) ? unit_word_name(static_cast<std::uint16_t>(word & 0xFFFFu))
+                                            : nullptr;
     }
 }
 

@@ -14,8 +14,7 @@ inline constexpr std::uint32_t date_time = 0x80000003;
 inline constexpr std::uint32_t text = 0x80000004;
 inline constexpr std::uint32_t byte_set = 0x80000005;
 inline constexpr std::uint32_t integer = 0x80000301;
-// A unit reference: 0x00010000 plus the unit's type number (window 1, menu item 3, edit box 5,
-// combo box 14, list box 15, common dialog 31).
+// A unit reference: 0x00010000 plus the unit's type number (image/unit_type.h).
 inline constexpr std::uint32_t unit_base = 0x00010000;
 inline constexpr std::uint32_t unit(std::uint32_t type_number) { return unit_base + type_number; }
 inline constexpr bool is_unit(std::uint32_t word) { return (word & 0xFFFF0000u) == unit_base; }
