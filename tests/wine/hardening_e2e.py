@@ -5,7 +5,7 @@ Tockly killed in the middle of its saves, and data.ini files that Tockly did not
   (the prefix's audio driver setting names it), lies in Tockly's current folder. A probe program
   with the default search loads it from there (so the check can fail); Tockly, which sounds its
   hourly chime through that sound system, must never load it.
-- Kill test: Tockly with a table of 100 long rows is sent a burst of adds (each saves the whole table)
+- Kill test: Tockly with a table of 10,000 long rows is sent a burst of adds (each saves the whole table)
   and killed at a random moment; data.ini must hold a whole table, old rows with complete new rows
   on top, and the next start must leave no temporary file of a save behind.
 - Bad files: the table of data.ini files that no one here wrote (bad_files_table, shared with the
@@ -42,11 +42,10 @@ WM_COMMAND, IDOK = 0x111, 1
 TEMPORARY = re.compile(r"^data\.ini\.tmp-\d+-\d+$")
 ROW = ("08:05:00     温馨提示    第{:05d}行，" + "一条相当长的提醒内容" * 15).format
 KILL_RUNS = 6
-# The killed table: 100 rows of about 330 bytes (a 33 KB file), and a burst of 10 adds, each a save
-# of the whole table. Larger tables make the Windows host slow (here, without emulation, 10,000
-# short rows take 37 s to start and an add to 1,000 short rows over 25 s), which would only stretch
-# this test, above all on an emulated machine.
-KILL_ROWS = 100
+# The killed table: 10,000 rows of about 330 bytes (a 3.3 MB file), and a burst of 10 adds, each a
+# save of the whole table, so that a kill at a random moment of the burst often falls while the
+# writer thread is in the middle of writing a file of that size.
+KILL_ROWS = 10000
 BURST = 10
 
 
@@ -94,7 +93,13 @@ def close(tockly):
 
 def new_entry(tockly, ids):
     """Sets the new reminder's time and message, as a user does before adding."""
+    needed = ("组合框1", "组合框2", "组合框3", "编辑框1", "按钮1")
     controls = tockly.controls()
+    # On a loaded machine a listing may come before the window has all its controls.
+    deadline = time.time() + 30
+    while any(ids[name] not in controls for name in needed) and time.time() < deadline:
+        time.sleep(0.5)
+        controls = tockly.controls()
     for combo, index in zip(("组合框1", "组合框2", "组合框3"), NEW_TIME_ITEMS):
         tockly.session.driver("choose", controls[ids[combo]]["hwnd"], index)
     tockly.session.driver("set-text", controls[ids["编辑框1"]]["hwnd"], NEW_MESSAGE)
@@ -200,6 +205,9 @@ def kill_test(session, checks, dist, work, artifacts, ids, figures):
         time.sleep(delay)
         tockly.process.send_signal(signal.SIGKILL)
         tockly.process.wait()
+        # The killed process's windows can outlive it for a moment: the next start must find its
+        # own main window, not the old one.
+        session.wait_window(title_prefix=TITLE_PREFIX, state="gone", timeout_ms=30000)
         time.sleep(1)
         rows = table_rows(open(path, "rb").read())
         added = len(rows) - len(old) if rows is not None else -1
