@@ -37,6 +37,11 @@ inline constexpr std::size_t logfont_face_size = 32;
 
 // Colour value meaning "no colour of its own".
 inline constexpr std::uint32_t colour_none = 0xFF000000;
+// Any colour word with its high byte set is read the same way: not a colour, the unit takes its
+// surroundings'.
+inline constexpr bool is_no_colour(std::uint32_t colour) {
+    return (colour & colour_none) != 0;
+}
 
 // The u32 that opens every non-empty property blob, by type.
 inline constexpr std::uint32_t lead_window = 6;

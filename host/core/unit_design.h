@@ -50,7 +50,7 @@ struct UnitDesign {
     // Design values of the unit's own properties (the host's defaults where the blob is empty).
     std::string text;  // caption or content
     std::uint32_t text_colour = 0;
-    std::uint32_t background = 0xFF000000;
+    std::uint32_t background = image::form_format::colour_none;
     FontDesign font;
     bool checked = false;
     std::vector<std::string> items;                // combo box items

@@ -7,6 +7,7 @@
 #include "host/core/mp3_signature.h"
 #include "host/core/runtime.h"
 #include "host/core/unit_design.h"
+#include "image/form_format.h"
 #include "image/gbk_bytes.h"
 
 namespace tockly::host::headless {
@@ -35,7 +36,7 @@ Json points_value(std::int32_t height) {
 }
 
 std::string colour_text(std::uint32_t colorref) {
-    if ((colorref & 0xFF000000u) != 0) return "none";
+    if (image::form_format::is_no_colour(colorref)) return "none";
     return "#" + hex_byte(colorref) + hex_byte(colorref >> 8) + hex_byte(colorref >> 16);
 }
 

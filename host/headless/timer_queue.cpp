@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "host/core/second_ticks.h"
+
 namespace tockly::host::headless {
 
 std::int64_t TimerQueue::next_boundary(std::int64_t after) {
-    std::int64_t second = after / 1000;
-    if (after % 1000 != 0 && after < 0) --second;  // floor
-    return (second + 1) * 1000;
+    return (second_of_ms(after) + 1) * 1000;
 }
 
 void TimerQueue::start(TimerKey key, std::uint32_t period_ms, bool on_second_boundary, std::int64_t now) {

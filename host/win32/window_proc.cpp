@@ -15,6 +15,7 @@
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
 #include "host/win32/window_system.h"
+#include "image/form_format.h"
 
 namespace tockly::host::win32 {
 
@@ -189,7 +190,7 @@ LRESULT Win32WindowSystem::control_colours(WindowData& data, HDC dc, HWND hwnd) 
     }
     const UnitState& unit = window->units[control->index];
     const std::uint32_t own_bg = unit.design->background;
-    const COLORREF bg = (own_bg & 0xFF000000u) != 0 ? window_bg : static_cast<COLORREF>(own_bg);
+    const COLORREF bg = image::form_format::is_no_colour(own_bg) ? window_bg : static_cast<COLORREF>(own_bg);
     if (unit.type() == UnitType::edit_box && unit.disabled) {
         // A disabled edit box shows the system's greyed text on its own background.
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));

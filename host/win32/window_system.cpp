@@ -9,13 +9,11 @@
 #include "host/win32/control_kinds.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
+#include "image/form_format.h"
 
 namespace tockly::host::win32 {
 
 namespace {
-
-// The form's colour value for "no colour of its own".
-constexpr std::uint32_t kNoColour = 0xFF000000u;
 
 int control_id(std::size_t index) {
     return static_cast<int>(kFirstControlId + index);
@@ -100,7 +98,7 @@ Win32WindowSystem::Control* Win32WindowSystem::control_by_hwnd(WindowData& data,
 
 COLORREF Win32WindowSystem::window_background(const WindowInstance& window) const {
     const std::uint32_t bg = window.self().design->background;
-    return (bg & kNoColour) != 0 ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(bg);
+    return image::form_format::is_no_colour(bg) ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(bg);
 }
 
 HBRUSH Win32WindowSystem::brush(COLORREF colour) {
