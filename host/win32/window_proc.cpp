@@ -145,29 +145,23 @@ void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM 
         if (code == BN_CLICKED) runtime_->click(*window, unit);
         return;
     }
+    // Input the core turns away is taken back off the screen: the control shows the core's state,
+    // never text, a row or an item the program does not know of.
     switch (unit.type()) {
         case UnitType::combo_box:
             if (code == CBN_SELCHANGE) {
                 const auto chosen = static_cast<std::int32_t>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
-                if (!runtime_->choose(*window, unit, chosen)) {
-                    const HostUpdate updating(data);
-                    SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
-                }
+                if (!runtime_->choose(*window, unit, chosen)) unit_changed(*window, unit, Change::selection);
             }
             break;
         case UnitType::edit_box:
-            // Input the core turned away is taken back off the screen: the control shows the core's
-            // state, never text or a row the program does not know of.
             if (code == EN_CHANGE && !runtime_->type_text(*window, unit, control_text(hwnd)))
-                show_state(data, *control, unit);
+                unit_changed(*window, unit, Change::text);
             break;
         case UnitType::list_box:
             if (code == LBN_SELCHANGE) {
                 const auto chosen = static_cast<std::int32_t>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
-                if (!runtime_->select(*window, unit, chosen)) {
-                    const HostUpdate updating(data);
-                    SendMessageW(hwnd, LB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
-                }
+                if (!runtime_->select(*window, unit, chosen)) unit_changed(*window, unit, Change::selection);
             } else if (code == LBN_DBLCLK) {
                 runtime_->double_click(*window, unit);
             }
