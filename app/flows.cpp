@@ -10,7 +10,9 @@ namespace tockly::app::flows {
 
 namespace {
 constexpr std::uint32_t reminder_message_slot = 0;  // the var segment's one text reference
-}
+// A row holds a time, a function's label and a message or path: some forty to sixty bytes.
+constexpr std::size_t kUsualRowBytes = 64;
+}  // namespace
 
 OwnedText data_file_path(Host& host) {
     const OwnedText directory = calls::program_directory(host);
@@ -24,10 +26,14 @@ void save_table(Host& host) {
     // host call for every row and every terminator. What is written is the buffer's content,
     // which is exactly `value`: reading it back would only copy the whole table once more.
     const std::int32_t rows = calls::list_count(host, 列表框1);
+    const std::string_view terminator = k(ConstId::row_terminator);
     std::string value;
+    // Room for rows of a usual length up front: growing a table of megabytes step by step copies
+    // it again at every step.
+    value.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0) * kUsualRowBytes);
     for (std::int32_t i = 0; i < rows; ++i) {
         const OwnedText row = calls::list_item_text(host, 列表框1, i);
-        value.append(row.view()).append(k(ConstId::row_terminator));
+        value.append(row.view()).append(terminator);
     }
     calls::set_text(host, 编辑框写表, value.c_str());
     const OwnedText path = data_file_path(host);

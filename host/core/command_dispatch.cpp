@@ -42,11 +42,11 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
     // Named only in error messages: an unknown number is spelled out then, not on every call.
     const std::string unknown = name != nullptr ? std::string() : image::hex(number);
     const std::string_view what = name != nullptr ? std::string_view(name) : std::string_view(unknown);
-    auto unit_of = [&](std::size_t i, UnitType type) -> std::optional<Target> {
+    auto unit_of = [&](std::size_t i, UnitType type) -> Target {
         auto t = unit_arg_target(args, i, what);
-        if (t && t->unit->type() != type) {
-            bad_call(std::string(what) + ": unit " + image::hex(t->unit->id()) + " is the wrong kind");
-            return std::nullopt;
+        if (t && t.unit->type() != type) {
+            bad_call(std::string(what) + ": unit " + image::hex(t.unit->id()) + " is the wrong kind");
+            return {};
         }
         return t;
     };
@@ -108,25 +108,25 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         }
         case c::set_focus: {
             auto t = unit_arg_target(args, 0, what);
-            if (t) ws_.set_focus(*t->window, *t->unit);
+            if (t) ws_.set_focus(*t.window, *t.unit);
             return 0;
         }
         case c::popup_menu: {
             auto t = unit_of(1, UnitType::menu_item);
             if (!t) return 0;
-            popped_menu_ = PoppedMenu{t->window->serial, t->unit->id()};
-            ws_.pop_up_menu(*t->window, *t->unit);
+            popped_menu_ = PoppedMenu{t.window->serial, t.unit->id()};
+            ws_.pop_up_menu(*t.window, *t.unit);
             return 0;
         }
         case c::open_file_dialog: {
             auto t = unit_of(0, UnitType::common_dialog);
             if (!t) return 0;
-            const std::uint64_t serial = t->window->serial;
-            const std::uint32_t id = t->unit->id();
-            auto chosen = ws_.run_file_dialog(*t->window, *t->unit);
+            const std::uint64_t serial = t.window->serial;
+            const std::uint32_t id = t.unit->id();
+            auto chosen = ws_.run_file_dialog(*t.window, *t.unit);
             if (!chosen) return 0;
             // The window may have gone while the dialog was up.
-            Target again = resolve(t->window->id(), id, what);
+            Target again = resolve(t.window->id(), id, what);
             if (again.window == nullptr || again.window->serial != serial) return 0;
             again.unit->file_name = *chosen;
             changed(*again.window, *again.unit, Change::file_name);
@@ -135,39 +135,39 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         case c::set_tray_icon: {
             auto t = unit_of(0, UnitType::window);
             if (!t) return 0;
-            ws_.set_tray_icon(*t->window, byte_set_bytes(arg_byte_set(args, 1)), arg_text(args, 2));
+            ws_.set_tray_icon(*t.window, byte_set_bytes(arg_byte_set(args, 1)), arg_text(args, 2));
             return 1;
         }
         case c::combo_item_text: {
             auto t = unit_of(0, UnitType::combo_box);
             if (!t) return text_result("");
             const std::int32_t index = arg_int(args, 1, -1);
-            return text_result(item_or_empty(t->unit->items, index));
+            return text_result(item_or_empty(t.unit->items, index));
         }
         case c::list_count: {
             auto t = unit_of(0, UnitType::list_box);
-            return t ? t->unit->items.size() : 0;
+            return t ? t.unit->items.size() : 0;
         }
         case c::list_item_text: {
             auto t = unit_of(0, UnitType::list_box);
             if (!t) return text_result("");
             const std::int32_t index = arg_int(args, 1, -1);
-            return text_result(item_or_empty(t->unit->items, index));
+            return text_result(item_or_empty(t.unit->items, index));
         }
         case c::list_append: {
             auto t = unit_of(0, UnitType::list_box);
             if (!t) return static_cast<std::uint32_t>(-1);
-            UnitState& list = *t->unit;
+            UnitState& list = *t.unit;
             list.items.emplace_back(arg_text(args, 1));
             list.item_data.push_back(arg_int(args, 2, 0));
             const auto index = static_cast<std::int32_t>(list.items.size() - 1);
-            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::inserted, index);
+            ws_.item_edited(*t.window, list, WindowSystem::ItemEdit::inserted, index);
             return static_cast<std::uint32_t>(index);
         }
         case c::list_insert: {
             auto t = unit_of(0, UnitType::list_box);
             if (!t) return static_cast<std::uint32_t>(-1);
-            UnitState& list = *t->unit;
+            UnitState& list = *t.unit;
             std::int32_t index = arg_int(args, 1, -1);
             // -1 puts the item last; beyond the end there is no such place.
             if (index == -1) index = static_cast<std::int32_t>(list.items.size());
@@ -177,13 +177,13 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             list.item_data.insert(list.item_data.begin() + index, 0);
             // The selection stays with its row.
             if (list.selection >= index) ++list.selection;
-            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::inserted, index);
+            ws_.item_edited(*t.window, list, WindowSystem::ItemEdit::inserted, index);
             return static_cast<std::uint32_t>(index);
         }
         case c::list_delete: {
             auto t = unit_of(0, UnitType::list_box);
             if (!t) return 0;
-            UnitState& list = *t->unit;
+            UnitState& list = *t.unit;
             const std::int32_t index = arg_int(args, 1, -1);
             if (!in_range(index, list.items.size())) return 0;
             list.items.erase(list.items.begin() + index);
@@ -193,14 +193,14 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             } else if (list.selection > index) {
                 --list.selection;
             }
-            ws_.item_edited(*t->window, list, WindowSystem::ItemEdit::deleted, index);
+            ws_.item_edited(*t.window, list, WindowSystem::ItemEdit::deleted, index);
             return 1;
         }
         case c::edit_append: {
             auto t = unit_of(0, UnitType::edit_box);
             if (!t) return 0;
-            t->unit->text += arg_text(args, 1);
-            changed(*t->window, *t->unit, Change::text);
+            t.unit->text += arg_text(args, 1);
+            changed(*t.window, *t.unit, Change::text);
             return 0;
         }
         default:

@@ -434,19 +434,19 @@ Runtime::Target Runtime::resolve(std::uint32_t window_id, std::uint32_t unit_id,
     return {window, unit};
 }
 
-std::optional<Runtime::Target> Runtime::unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
+Runtime::Target Runtime::unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
                                                         std::string_view what) {
     auto ref = arg_unit(args, i);
     if (!ref) {
         bad_call(std::string(what) + ": argument " + std::to_string(i + 1) + " is not a unit");
-        return std::nullopt;
+        return {};
     }
     Target t = resolve(ref->window, ref->unit, what);
-    if (t.unit == nullptr) return std::nullopt;
+    if (t.unit == nullptr) return {};
     if (static_cast<std::uint32_t>(t.unit->type()) != ref->type_number) {
         bad_call(std::string(what) + ": unit " + hex(ref->unit) + " is not of type " +
                  std::to_string(ref->type_number));
-        return std::nullopt;
+        return {};
     }
     return t;
 }
@@ -543,6 +543,7 @@ std::uint64_t Runtime::call_library(std::uint32_t library, std::uint32_t command
 }
 
 std::uint64_t Runtime::call_core(std::uint32_t command, std::span<const ArgRecord> args) {
+    if (command_family(command) == CommandFamily::unit) return unit_command(command, args);
     CoreServices services{memory_, tick_clock_, ini_};
     if (auto r = call_service_command(services, command, args)) {
         // A write that a writer thread makes later is told when it is made (save_finished);
@@ -552,7 +553,7 @@ std::uint64_t Runtime::call_core(std::uint32_t command, std::span<const ArgRecor
             save_finished(arg_text(args, 0), *r != 0);
         return *r;
     }
-    return unit_command(command, args);
+    return unit_command(command, args);  // reports it as a command no part knows
 }
 
 void Runtime::save_finished(std::string_view path, bool stored) {

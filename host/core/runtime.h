@@ -124,12 +124,15 @@ class Runtime final : public Host {
     const ProgramDesign& design() const { return design_; }
 
   private:
+    // Both null when the reference did not resolve. Returned by value, not wrapped in an
+    // optional: every row a save or a tick reads resolves its list box this way.
     struct Target {
         WindowInstance* window = nullptr;
         UnitState* unit = nullptr;
+        explicit operator bool() const { return unit != nullptr; }
     };
     Target resolve(std::uint32_t window_id, std::uint32_t unit_id, std::string_view what);
-    std::optional<Target> unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
+    Target unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
                                           std::string_view what);
 
     // Opens a window afresh from its design; answers its serial.

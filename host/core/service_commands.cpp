@@ -5,12 +5,17 @@
 namespace tockly::host {
 
 std::optional<std::uint64_t> call_service_command(CoreServices& services, std::uint32_t command, Args args) {
-    if (auto result = call_text_command(services.memory, command, args)) return result;
-    if (auto result = call_date_time_command(services.clock, command, args)) return result;
-    // Checked here, before the INI commands' own setup: every other command (a save's reading of
-    // each row among them) passes this way.
-    if (command != command::ini_read && command != command::ini_write) return std::nullopt;
-    return call_ini_command(services.ini, services.memory, command, args);
+    switch (command_family(command)) {
+        case CommandFamily::text:
+            return call_text_command(services.memory, command, args);
+        case CommandFamily::date_time:
+            return call_date_time_command(services.clock, command, args);
+        case CommandFamily::ini:
+            return call_ini_command(services.ini, services.memory, command, args);
+        case CommandFamily::unit:
+            break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace tockly::host

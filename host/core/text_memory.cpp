@@ -10,7 +10,7 @@ namespace tockly::host {
 
 namespace {
 // How much released memory the counting allocator holds back before returning the oldest.
-constexpr std::size_t kHeldBlocks = 4096;
+constexpr std::size_t kHeldBlocks = 1024;
 constexpr std::uint64_t kHeldBytes = 64ull << 20;
 
 std::string describe(const char* what, const void* block) {
@@ -31,7 +31,7 @@ void HeapAllocator::release(void* block) {
 CountingAllocator::~CountingAllocator() {
     // Held-back blocks, and live ones (leaks of the code under test): free them so tools report
     // only ours.
-    for (auto& [block, entry] : blocks_) std::free(const_cast<void*>(block));
+    blocks_.for_each([](const BlockTable::Entry& e) { std::free(const_cast<void*>(e.block)); });
 }
 
 void* CountingAllocator::allocate(std::uint32_t size) {
@@ -39,7 +39,7 @@ void* CountingAllocator::allocate(std::uint32_t size) {
     if (block == nullptr) return nullptr;
     // A released address is held back, not freed, for as long as it has its entry: the heap
     // cannot hand it out again meanwhile, so a new block never has one.
-    blocks_.emplace(block, Block{size, true});
+    blocks_.insert(block, size);
     ++live_blocks_;
     live_bytes_ += size;
     ++allocations_;
@@ -48,36 +48,42 @@ void* CountingAllocator::allocate(std::uint32_t size) {
 
 void CountingAllocator::release(void* block) {
     if (block == nullptr) return;
-    auto found = blocks_.find(block);
-    if (found == blocks_.end()) {
+    BlockTable::Entry* found = blocks_.find(block);
+    if (found == nullptr) {
         ++unknown_releases_;
         problems_.push_back(describe("released but never allocated:", block));
         return;
     }
-    if (!found->second.live) {
+    if (!found->live) {
         ++double_releases_;
         problems_.push_back(describe("released twice:", block));
         return;
     }
-    found->second.live = false;
-    const std::uint32_t size = found->second.size;
+    found->live = false;
+    const std::uint32_t size = found->size;
     --live_blocks_;
     live_bytes_ -= size;
     ++releases_;
     hold_back(block, size);
 }
 
-void CountingAllocator::hold_back(void* block, std::uint64_t size) {
-    held_.emplace_back(block, size);
+void CountingAllocator::hold_back(void* block, std::uint32_t size) {
+    if (held_.empty()) held_.resize(kHeldBlocks);
+    while (held_count_ == kHeldBlocks || (held_count_ > 0 && held_bytes_ + size > kHeldBytes))
+        return_oldest_held();
+    held_[(held_first_ + held_count_) % kHeldBlocks] = Held{block, size};
+    ++held_count_;
     held_bytes_ += size;
-    while (held_.size() > kHeldBlocks || held_bytes_ > kHeldBytes) {
-        auto [oldest, oldest_size] = held_.front();
-        held_.pop_front();
-        held_bytes_ -= oldest_size;
-        // Once the heap may hand this address out again it can no longer be told apart.
-        blocks_.erase(oldest);
-        std::free(oldest);
-    }
+}
+
+void CountingAllocator::return_oldest_held() {
+    const Held oldest = held_[held_first_];
+    held_first_ = (held_first_ + 1) % kHeldBlocks;
+    --held_count_;
+    held_bytes_ -= oldest.size;
+    // Once the heap may hand this address out again it can no longer be told apart.
+    blocks_.erase(oldest.block);
+    std::free(oldest.block);
 }
 
 char* new_text(TextAllocator& memory, std::string_view bytes) {

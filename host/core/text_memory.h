@@ -5,12 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "host/core/block_table.h"
 
 namespace tockly::host {
 
@@ -52,8 +52,8 @@ class CountingAllocator final : public TextAllocator {
     std::uint64_t double_releases() const { return double_releases_; }
     std::uint64_t unknown_releases() const { return unknown_releases_; }
     bool is_live(const void* block) const {
-        const auto found = blocks_.find(block);
-        return found != blocks_.end() && found->second.live;
+        const BlockTable::Entry* found = blocks_.find(block);
+        return found != nullptr && found->live;
     }
     // One line per faulty release, in order.
     const std::vector<std::string>& problems() const { return problems_; }
@@ -61,17 +61,21 @@ class CountingAllocator final : public TextAllocator {
     bool balanced() const { return live_blocks_ == 0 && problems_.empty(); }
 
   private:
-    struct Block {
-        std::uint32_t size;
-        bool live;  // false: released, held back and not yet returned to the heap
+    struct Held {
+        void* block = nullptr;
+        std::uint32_t size = 0;
     };
-    void hold_back(void* block, std::uint64_t size);
+    void hold_back(void* block, std::uint32_t size);
+    void return_oldest_held();
 
     // Every block handed out and not yet returned to the heap: one entry that a release only
     // marks, so a text's life costs one insertion and one removal.
-    std::unordered_map<const void*, Block> blocks_;
+    BlockTable blocks_;
     std::size_t live_blocks_ = 0;
-    std::deque<std::pair<void*, std::uint64_t>> held_;
+    // The held-back blocks, oldest first, in a ring of fixed size.
+    std::vector<Held> held_;
+    std::size_t held_first_ = 0;
+    std::size_t held_count_ = 0;
     std::uint64_t held_bytes_ = 0;
     std::uint64_t live_bytes_ = 0;
     std::uint64_t allocations_ = 0;

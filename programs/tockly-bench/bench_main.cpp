@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/host_calls.h"
 #include "host/core/date_time.h"
 #include "programs/tockly-bench/headless_tockly.h"
 
@@ -99,6 +100,24 @@ void BM_StartUp(benchmark::State& state) {
     per_row(state, rows);
 }
 
+// The host call that a save and a tick make for every row: a list item read into a new text,
+// then released.
+void BM_ReadRows(benchmark::State& state) {
+    const std::int64_t rows = state.range(0);
+    HeadlessTockly tockly(kStart, table(rows));
+    tockly.start();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        for (std::int32_t i = 0; i < rows; ++i) {
+            const tockly::host::OwnedText row =
+                tockly::app::calls::list_item_text(tockly.runtime(), tockly::app::列表框1, i);
+            bytes += row.view().size();
+        }
+    }
+    benchmark::DoNotOptimize(bytes);
+    per_row(state, rows);
+}
+
 void rows_arguments(benchmark::internal::Benchmark* b) {
     b->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -107,6 +126,7 @@ BENCHMARK(BM_Tick)->Apply(rows_arguments);
 BENCHMARK(BM_Save)->Apply(rows_arguments);
 BENCHMARK(BM_WriteFile)->Apply(rows_arguments);
 BENCHMARK(BM_StartUp)->Apply(rows_arguments);
+BENCHMARK(BM_ReadRows)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
