@@ -51,9 +51,12 @@ void fire(Host& host, const char* row) {
     }
 }
 
-// Whether a row is due at the shown time: its first eight bytes are that time.
-bool row_is_due(std::string_view row, std::string_view time_text) {
-    return row.substr(0, flows::row_time_length) == time_text;
+// Whether a row is due at the shown time: its first eight bytes are that time. Only those bytes
+// are looked at: measuring each whole row for it would pass over the whole table every second.
+bool row_is_due(const char* row, std::string_view time_text) {
+    std::size_t prefix = 0;
+    while (prefix < static_cast<std::size_t>(flows::row_time_length) && row[prefix] != '\0') ++prefix;
+    return std::string_view(row, prefix) == time_text;
 }
 
 void walk_table(Host& host) {
@@ -63,7 +66,7 @@ void walk_table(Host& host) {
     const std::int32_t rows = calls::list_count(host, 列表框1);
     for (std::int32_t i = 0; i < rows; ++i) {
         const OwnedText row = calls::list_item_text(host, 列表框1, i);
-        if (!row_is_due(row.view(), time_text.view())) continue;
+        if (!row_is_due(row.c_str(), time_text.view())) continue;
         fire(host, row.c_str());
         time_text = shown_time(host);
     }

@@ -34,7 +34,7 @@ class OwnedText {
 
     // Never null: a null text reads as the empty text.
     const char* c_str() const { return text_ != nullptr ? text_ : ""; }
-    std::string_view view() const { return c_str(); }
+    std::string_view view() const { return {c_str(), image::text_length(text_)}; }
     char* get() const { return text_; }
     bool is_null() const { return text_ == nullptr; }
 

@@ -38,14 +38,11 @@ std::string_view item_or_empty(const std::vector<std::string>& items, std::int32
 
 std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRecord> args) {
     namespace c = command;
-    const char* name = command_name(number);
-    // Named only in error messages: an unknown number is spelled out then, not on every call.
-    const std::string unknown = name != nullptr ? std::string() : image::hex(number);
-    const std::string_view what = name != nullptr ? std::string_view(name) : std::string_view(unknown);
+    const CallName what(number);
     auto unit_of = [&](std::size_t i, UnitType type) -> Target {
         auto t = unit_arg_target(args, i, what);
         if (t && t.unit->type() != type) {
-            bad_call(std::string(what) + ": unit " + image::hex(t.unit->id()) + " is the wrong kind");
+            bad_call(what.text() + ": unit " + image::hex(t.unit->id()) + " is the wrong kind");
             return {};
         }
         return t;
@@ -66,7 +63,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         case c::play_sound_data: {
             auto bytes = byte_set_bytes(arg_byte_set(args, 0));
             if (bytes.empty()) {
-                bad_call(std::string(what) + ": no sound data");
+                bad_call(what.text() + ": no sound data");
                 return 0;
             }
             ws_.play_wav(bytes, arg_logical(args, 1, true));
@@ -83,7 +80,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             auto ref = arg_unit(args, 0);
             const WindowDesign* design = ref ? design_.find(ref->window) : nullptr;
             if (design == nullptr) {
-                bad_call(std::string(what) + ": no such window");
+                bad_call(what.text() + ": no such window");
                 return 0;
             }
             const bool modal = arg_logical(args, 2, false);
@@ -99,7 +96,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         case c::close_window: {
             auto ref = arg_unit(args, 0);
             if (!ref) {
-                bad_call(std::string(what) + ": argument 1 is not a window");
+                bad_call(what.text() + ": argument 1 is not a window");
                 return 0;
             }
             Target t = resolve(ref->window, ref->unit, what);
@@ -204,7 +201,7 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             return 0;
         }
         default:
-            bad_call("no core command " + std::string(what));
+            bad_call("no core command " + what.text());
             return 0;
     }
 }

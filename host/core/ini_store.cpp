@@ -4,6 +4,7 @@
 
 #include "host/core/ini_syntax.h"
 #include "host/core/text_scan.h"
+#include "image/text_routines.h"
 
 namespace tockly::host {
 
@@ -60,7 +61,7 @@ std::optional<std::uint64_t> call_ini_command(IniStore& store, TextAllocator& me
     const char* key = arg_text(args, 2);
     if (command == command::ini_write) {
         const char* value = arg_text(args, 3);
-        return store.write(path, section, key, std::string_view(value, text_length(value))) ? 1 : 0;
+        return store.write(path, section, key, std::string_view(value, image::text_length(value))) ? 1 : 0;
     }
 
     const std::string_view value = store.find_view(path, section, key).value_or(arg_text(args, 3));

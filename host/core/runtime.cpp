@@ -13,6 +13,7 @@
 #include "host/host_constants.h"
 #include "image/form.h"
 #include "image/hex_text.h"
+#include "image/text_routines.h"
 
 namespace tockly::host {
 
@@ -414,7 +415,13 @@ void Runtime::changed(WindowInstance& window, UnitState& unit, Change what) {
 
 // --- Unit addressing -----------------------------------------------------------------------------
 
-Runtime::Target Runtime::resolve(std::uint32_t window_id, std::uint32_t unit_id, std::string_view what) {
+std::string Runtime::CallName::text() const {
+    if (fixed_ != nullptr) return fixed_;
+    const char* name = command_name(command_);
+    return name != nullptr ? std::string(name) : hex(command_);
+}
+
+Runtime::Target Runtime::resolve(std::uint32_t window_id, std::uint32_t unit_id, CallName what) {
     // The window whose event is running comes first: a popup's handlers address their own
     // opening even when several are open.
     WindowInstance* window = nullptr;
@@ -423,28 +430,27 @@ Runtime::Target Runtime::resolve(std::uint32_t window_id, std::uint32_t unit_id,
     }
     if (window == nullptr) window = newest(window_id);
     if (window == nullptr) {
-        bad_call(std::string(what) + ": window " + hex(window_id) + " is not open");
+        bad_call(what.text() + ": window " + hex(window_id) + " is not open");
         return {};
     }
     UnitState* unit = window->find(unit_id);
     if (unit == nullptr) {
-        bad_call(std::string(what) + ": no unit " + hex(unit_id) + " in window " + hex(window_id));
+        bad_call(what.text() + ": no unit " + hex(unit_id) + " in window " + hex(window_id));
         return {};
     }
     return {window, unit};
 }
 
-Runtime::Target Runtime::unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
-                                                        std::string_view what) {
+Runtime::Target Runtime::unit_arg_target(std::span<const ArgRecord> args, std::size_t i, CallName what) {
     auto ref = arg_unit(args, i);
     if (!ref) {
-        bad_call(std::string(what) + ": argument " + std::to_string(i + 1) + " is not a unit");
+        bad_call(what.text() + ": argument " + std::to_string(i + 1) + " is not a unit");
         return {};
     }
     Target t = resolve(ref->window, ref->unit, what);
     if (t.unit == nullptr) return {};
     if (static_cast<std::uint32_t>(t.unit->type()) != ref->type_number) {
-        bad_call(std::string(what) + ": unit " + hex(ref->unit) + " is not of type " +
+        bad_call(what.text() + ": unit " + hex(ref->unit) + " is not of type " +
                  std::to_string(ref->type_number));
         return {};
     }
@@ -513,7 +519,7 @@ void Runtime::write_property(std::uint32_t window_id, std::uint32_t unit_id, std
     std::int64_t number = 0;
     if (*kind == PropertyKind::text) {
         const char* p = reinterpret_cast<const char*>(low);
-        if (p != nullptr) text = std::string_view(p, text_length(p));
+        if (p != nullptr) text = std::string_view(p, image::text_length(p));
     } else {
         number = static_cast<std::int32_t>(static_cast<std::uint32_t>(low));
     }

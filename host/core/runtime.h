@@ -131,9 +131,21 @@ class Runtime final : public Host {
         UnitState* unit = nullptr;
         explicit operator bool() const { return unit != nullptr; }
     };
-    Target resolve(std::uint32_t window_id, std::uint32_t unit_id, std::string_view what);
-    Target unit_arg_target(std::span<const ArgRecord> args, std::size_t i,
-                                          std::string_view what);
+    // What a failing call is named in its error message: a command (by its name, or its number
+    // where it has none) or a fixed text. Spelled out only when a message is made, not on every
+    // call a tick or a save makes for each row.
+    class CallName {
+      public:
+        explicit CallName(std::uint32_t command) : command_(command) {}
+        CallName(const char* fixed) : fixed_(fixed) {}  // NOLINT: a literal names the call
+        std::string text() const;
+
+      private:
+        std::uint32_t command_ = 0;
+        const char* fixed_ = nullptr;
+    };
+    Target resolve(std::uint32_t window_id, std::uint32_t unit_id, CallName what);
+    Target unit_arg_target(std::span<const ArgRecord> args, std::size_t i, CallName what);
 
     // Opens a window afresh from its design; answers its serial.
     std::uint64_t open_window(const WindowDesign& design, bool modal);

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "host/core/text_scan.h"
+#include "image/text_routines.h"
 
 namespace tockly::host {
 
 namespace {
 std::string_view view_of(const char* text) {
-    return text != nullptr ? std::string_view(text, text_length(text)) : std::string_view();
+    return text != nullptr ? std::string_view(text, image::text_length(text)) : std::string_view();
 }
 
 std::uint64_t pointer_result(const void* p) {

@@ -57,20 +57,4 @@ bool has_line_break_or_nul(std::string_view text) {
     return false;
 }
 
-std::size_t text_length(const char* text) {
-#ifdef _WIN32
-    // Aligned words: a word that holds the terminator never reaches into another page.
-    const char* p = text;
-    while (reinterpret_cast<std::uintptr_t>(p) % sizeof(Word) != 0) {
-        if (*p == '\0') return static_cast<std::size_t>(p - text);
-        ++p;
-    }
-    while (!has_zero_byte(load(p))) p += sizeof(Word);
-    while (*p != '\0') ++p;
-    return static_cast<std::size_t>(p - text);
-#else
-    return std::strlen(text);  // already word-wise, and visible to the sanitizers
-#endif
-}
-
 }  // namespace tockly::host

@@ -1,6 +1,6 @@
 // Scans of long texts a machine word at a time. The byte functions of the C library are fast on
 // Linux but plain byte loops in the runtime library that the Windows build uses, and a saved table
-// is megabytes long: a save passes over it several times.
+// is megabytes long: a save passes over it several times. (A text's length: image::text_length.)
 #pragma once
 
 #include <cstddef>
@@ -13,8 +13,5 @@ std::size_t find_byte(std::string_view text, char c, std::size_t from = 0);
 
 // Whether the text holds a NUL, CR or LF byte.
 bool has_line_break_or_nul(std::string_view text);
-
-// The length of a NUL-terminated text.
-std::size_t text_length(const char* text);
 
 }  // namespace tockly::host

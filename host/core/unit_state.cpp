@@ -27,9 +27,12 @@ WindowInstance::WindowInstance(std::uint64_t serial_number, const WindowDesign& 
 }
 
 UnitState* WindowInstance::find(std::uint32_t unit_id) {
+    // A tick or a save addresses the list box once for every row: the unit found last comes first.
+    if (last_found_ < units.size() && units[last_found_].id() == unit_id) return &units[last_found_];
     auto it = std::lower_bound(by_id_.begin(), by_id_.end(), unit_id,
                                [](const auto& entry, std::uint32_t id) { return entry.first < id; });
     if (it == by_id_.end() || it->first != unit_id) return nullptr;
+    last_found_ = it->second;
     return &units[it->second];
 }
 

@@ -62,6 +62,7 @@ struct WindowInstance {
 
   private:
     std::vector<std::pair<std::uint32_t, std::size_t>> by_id_;  // (unit id, index in units), sorted
+    std::size_t last_found_ = 0;                                // index of the unit find() found last
 };
 
 }  // namespace tockly::host

@@ -4,18 +4,20 @@
 // After windows.h, which it needs.
 #include <psapi.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <utility>
+#include <vector>
 
 #include "host/core/arg_access.h"
 #include "host/core/property_store.h"
 #include "host/core/text_scan.h"
 #include "host/core/wide_text_win32.h"
 #include "host/host_constants.h"
+#include "image/text_routines.h"
 
 namespace tockly::host::win32 {
 
@@ -36,7 +38,7 @@ constexpr std::size_t kTracedTextBytes = 1024;
 
 std::string text_value(const void* text) {
     const char* gbk = text != nullptr ? static_cast<const char*>(text) : "";
-    const std::size_t length = text_length(gbk);
+    const std::size_t length = image::text_length(gbk);
     if (length <= kTracedTextBytes) return json_string(Trace::utf8(gbk));
     std::size_t cut = 0;
     while (cut < kTracedTextBytes) {
@@ -133,7 +135,9 @@ class TracingHost final : public Host {
     std::uint64_t omitted() const { return omitted_total_; }
     std::string omitted_by_command() const {
         JsonLine counts;
-        for (const auto& [command, count] : omitted_) {
+        std::vector<std::pair<std::uint32_t, std::uint64_t>> by_number = omitted_;
+        std::sort(by_number.begin(), by_number.end());
+        for (const auto& [command, count] : by_number) {
             const char* name = command_name(command);
             counts.number(name != nullptr ? name : hex_id(command), static_cast<std::int64_t>(count));
         }
@@ -144,7 +148,7 @@ class TracingHost final : public Host {
         if (is_bulk(command) && trace_.call_lines_per_event() >= 0) {
             if (bulk_written_ >= static_cast<std::uint64_t>(trace_.call_lines_per_event())) {
                 ++omitted_total_;
-                ++omitted_[command];
+                count_omitted(command);
                 return inner_.call_core(command, args);
             }
             ++bulk_written_;
@@ -217,7 +221,19 @@ class TracingHost final : public Host {
     const ProgramDesign* design_;
     std::uint64_t bulk_written_ = 0;
     std::uint64_t omitted_total_ = 0;
-    std::map<std::uint32_t, std::uint64_t> omitted_;
+    // A handful of kinds at most (the rows' reads): a short list searched in place costs less
+    // than a tree for every row.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> omitted_;
+
+    void count_omitted(std::uint32_t command) {
+        for (auto& [kind, count] : omitted_) {
+            if (kind == command) {
+                ++count;
+                return;
+            }
+        }
+        omitted_.emplace_back(command, 1);
+    }
 };
 
 // Plain functions that a handler table can hold, one per index, all leading to the active set.

@@ -149,5 +149,16 @@ TEST(HandlerStub, RefusesOtherBytesAndShortCode) {
     EXPECT_FALSE(decode_handler_stub(code, 0xFFFFFFFFFFFFFFFFull).has_value());
 }
 
+TEST(TextRoutines, MeasuresTextsAtEveryAlignment) {
+    alignas(16) char buffer[64];
+    for (std::size_t start = 0; start < 16; ++start) {
+        for (std::size_t length = 0; start + length < sizeof buffer; ++length) {
+            std::memset(buffer, '\xb1', sizeof buffer);
+            buffer[start + length] = '\0';
+            EXPECT_EQ(text_length(buffer + start), length) << start << " " << length;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tockly::image
