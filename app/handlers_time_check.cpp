@@ -51,24 +51,29 @@ void fire(Host& host, const char* row) {
     }
 }
 
-// Whether a row is due at the shown time: its first eight bytes are that time. Only those bytes
-// are looked at: measuring each whole row for it would pass over the whole table every second.
+// Whether a row is due at the shown time: its first eight bytes (all of a shorter row) are that
+// time. Only those bytes are looked at: measuring each whole row for it would pass over the whole
+// table every second.
 bool row_is_due(const char* row, std::string_view time_text) {
-    std::size_t prefix = 0;
-    while (prefix < static_cast<std::size_t>(flows::row_time_length) && row[prefix] != '\0') ++prefix;
-    return std::string_view(row, prefix) == time_text;
+    std::size_t at = 0;
+    for (; at < static_cast<std::size_t>(flows::row_time_length) && row[at] != '\0'; ++at) {
+        if (at >= time_text.size() || row[at] != time_text[at]) return false;
+    }
+    return at == time_text.size();
 }
 
 void walk_table(Host& host) {
     // The clock labels change only when a row fires (its popup runs handlers of its own), so
     // the shown time is read once and again after each firing, not once a row.
     OwnedText time_text = shown_time(host);
+    std::string_view time = time_text.view();
     const std::int32_t rows = calls::list_count(host, 列表框1);
     for (std::int32_t i = 0; i < rows; ++i) {
         const OwnedText row = calls::list_item_text(host, 列表框1, i);
-        if (!row_is_due(row.c_str(), time_text.view())) continue;
+        if (!row_is_due(row.c_str(), time)) continue;
         fire(host, row.c_str());
         time_text = shown_time(host);
+        time = time_text.view();
     }
 }
 
