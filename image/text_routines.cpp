@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "image/word_scan.h"
+
 namespace tockly::image {
 
 int text_compare(const char* a, const char* b) {
@@ -26,20 +28,13 @@ std::uint32_t text_length(const char* text) {
     // The runtime library's strlen on Windows is a byte loop, and every row a tick or a save reads
     // is measured: go a machine word at a time. Aligned words: a word that holds the terminator
     // never reaches into another page.
-    using Word = std::uintptr_t;
-    constexpr Word kOnes = ~Word{0} / 0xFF;
-    constexpr Word kHighs = kOnes * 0x80;
+    using namespace word_scan;
     const char* p = text;
     while (reinterpret_cast<std::uintptr_t>(p) % sizeof(Word) != 0) {
         if (*p == '\0') return static_cast<std::uint32_t>(p - text);
         ++p;
     }
-    for (;;) {
-        Word w;
-        std::memcpy(&w, p, sizeof w);
-        if (((w - kOnes) & ~w & kHighs) != 0) break;  // a zero byte in this word
-        p += sizeof(Word);
-    }
+    while (!has_zero_byte(load(p))) p += sizeof(Word);
     while (*p != '\0') ++p;
     return static_cast<std::uint32_t>(p - text);
 #else

@@ -20,9 +20,9 @@ class BlockTable {
     // The entry of `block`, or null when it has none.
     Entry* find(const void* block);
     const Entry* find(const void* block) const;
-    // Records a block that has no entry yet.
-    void insert(void* block,
-                std::uint32_t size);  // not const: the block is not read, and may be fresh memory
+    // Records a block that has no entry yet. Not a pointer to const: the block is not read, and it
+    // may be fresh memory, which a pointer to const would tell the compiler is read.
+    void insert(void* block, std::uint32_t size);
     // Forgets a block that has an entry.
     void erase(const void* block);
     std::size_t size() const { return used_; }

@@ -1,29 +1,11 @@
 #include "host/core/text_scan.h"
 
-#include <cstdint>
-#include <cstring>
+#include "image/word_scan.h"
 
 namespace tockly::host {
 
 namespace {
-using Word = std::uintptr_t;
-constexpr Word kOnes = ~Word{0} / 0xFF;  // 0x0101...
-constexpr Word kHighs = kOnes * 0x80;    // 0x8080...
-
-Word load(const char* p) {
-    Word w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// Whether any byte of `w` is below `n` (n at most 0x80).
-bool has_byte_below(Word w, unsigned n) {
-    return ((w - kOnes * n) & ~w & kHighs) != 0;
-}
-
-bool has_zero_byte(Word w) {
-    return has_byte_below(w, 1);
-}
+using namespace image::word_scan;
 
 bool is_line_break_or_nul(char c) {
     return c == '\0' || c == '\n' || c == '\r';
