@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/arg_records.h"
+#include "host/core/text_commands.h"
 #include "host/owned_text.h"
 
 namespace tockly::host {
@@ -52,6 +53,24 @@ TEST(ServiceCommands, EachFamilyIsReachedAndOtherCommandsAreLeftToTheHost) {
         EXPECT_FALSE(call(other, {}).has_value()) << other;
     }
     EXPECT_TRUE(memory.balanced());
+}
+
+// The family switch lists each service's commands again: a command it sends to one part must be
+// one that part answers, and no other part may answer it.
+TEST(ServiceCommands, EachCommandsFamilyIsThePartThatAnswersIt) {
+    CountingAllocator memory;  // results are not released: its end frees what is left
+    AtNoon clock;
+    OneFile file;
+    IniStore ini(file);
+    for (std::uint32_t command = 0; command < 0x1000; ++command) {
+        const CommandFamily family = command_family(command);
+        EXPECT_EQ(call_text_command(memory, command, {}).has_value(), family == CommandFamily::text)
+            << command;
+        EXPECT_EQ(call_date_time_command(clock, command, {}).has_value(), family == CommandFamily::date_time)
+            << command;
+        EXPECT_EQ(call_ini_command(ini, memory, command, {}).has_value(), family == CommandFamily::ini)
+            << command;
+    }
 }
 
 }  // namespace
