@@ -33,10 +33,10 @@ BlockTable::Entry* BlockTable::find(const void* block) {
     return const_cast<Entry*>(std::as_const(*this).find(block));
 }
 
-void BlockTable::insert(void* block, std::uint32_t size) {
+void BlockTable::insert(void* block, std::uint32_t size, std::uint32_t capacity) {
     assert(block != nullptr && find(block) == nullptr);
     if ((used_ + 1) * 2 > slots_.size()) grow();
-    slots_[slot_of(block)] = Entry{block, size, true};
+    slots_[slot_of(block)] = Entry{block, size, capacity, true};
     ++used_;
 }
 

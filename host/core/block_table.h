@@ -13,8 +13,9 @@ class BlockTable {
   public:
     struct Entry {
         const void* block = nullptr;  // null: the slot is empty
-        std::uint32_t size = 0;
-        bool live = false;  // false: released, held back and not yet returned to the heap
+        std::uint32_t size = 0;       // what was asked for
+        std::uint32_t capacity = 0;   // what the heap gave: a held-back block may serve a smaller size
+        bool live = false;            // false: released, held back and not yet returned to the heap
     };
 
     // The entry of `block`, or null when it has none.
@@ -22,7 +23,7 @@ class BlockTable {
     const Entry* find(const void* block) const;
     // Records a block that has no entry yet. Not a pointer to const: the block is not read, and it
     // may be fresh memory, which a pointer to const would tell the compiler is read.
-    void insert(void* block, std::uint32_t size);
+    void insert(void* block, std::uint32_t size, std::uint32_t capacity);  // a live block
     // Forgets a block that has an entry.
     void erase(const void* block);
     std::size_t size() const { return used_; }

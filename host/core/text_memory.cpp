@@ -1,8 +1,13 @@
 #include "host/core/text_memory.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
 
 #include "image/text_routines.h"
 
@@ -12,6 +17,27 @@ namespace {
 // How much released memory the counting allocator holds back before returning the oldest.
 constexpr std::size_t kHeldBlocks = 1024;
 constexpr std::uint64_t kHeldBytes = 64ull << 20;
+// How much larger than the size asked for a held block may be and still be handed out again.
+constexpr std::uint64_t kReuseSlack = 64;
+
+// Under the address sanitizer a held block is poisoned, so a text read after its release is
+// caught even though the heap has not had it back, and a reused block is poisoned past the size
+// asked for, as a fresh block would end there.
+void poison(void* block, std::uint32_t from, std::uint32_t to) {
+#if defined(__SANITIZE_ADDRESS__)
+    if (to > from) ASAN_POISON_MEMORY_REGION(static_cast<char*>(block) + from, to - from);
+#else
+    (void)block, (void)from, (void)to;
+#endif
+}
+
+void unpoison(void* block, std::uint32_t bytes) {
+#if defined(__SANITIZE_ADDRESS__)
+    ASAN_UNPOISON_MEMORY_REGION(block, bytes);
+#else
+    (void)block, (void)bytes;
+#endif
+}
 
 std::string describe(const char* what, const void* block) {
     char line[96];
@@ -35,11 +61,15 @@ CountingAllocator::~CountingAllocator() {
 }
 
 void* CountingAllocator::allocate(std::uint32_t size) {
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr) return nullptr;
-    // A released address is held back, not freed, for as long as it has its entry: the heap
-    // cannot hand it out again meanwhile, so a new block never has one.
-    blocks_.insert(block, size);
+    const std::uint32_t capacity = size == 0 ? 1 : size;
+    void* block = reuse_oldest_held(size);
+    if (block == nullptr) {
+        block = std::malloc(capacity);
+        if (block == nullptr) return nullptr;
+        // A released address is held back, not freed, for as long as it has its entry: the heap
+        // cannot hand it out again meanwhile, so a new block never has one.
+        blocks_.insert(block, size, capacity);
+    }
     ++live_blocks_;
     live_bytes_ += size;
     ++allocations_;
@@ -60,30 +90,53 @@ void CountingAllocator::release(void* block) {
         return;
     }
     found->live = false;
-    const std::uint32_t size = found->size;
     --live_blocks_;
-    live_bytes_ -= size;
+    live_bytes_ -= found->size;
     ++releases_;
-    hold_back(block, size);
+    poison(block, 0, found->capacity);
+    hold_back(block, found->capacity);
 }
 
-void CountingAllocator::hold_back(void* block, std::uint32_t size) {
+void CountingAllocator::hold_back(void* block, std::uint32_t capacity) {
     if (held_.empty()) held_.resize(kHeldBlocks);
-    while (held_count_ == kHeldBlocks || (held_count_ > 0 && held_bytes_ + size > kHeldBytes))
+    while (held_count_ == kHeldBlocks || (held_count_ > 0 && held_bytes_ + capacity > kHeldBytes))
         return_oldest_held();
-    held_[(held_first_ + held_count_) % kHeldBlocks] = Held{block, size};
+    held_[(held_first_ + held_count_) % kHeldBlocks] = Held{block, capacity};
     ++held_count_;
-    held_bytes_ += size;
+    held_bytes_ += capacity;
 }
 
-void CountingAllocator::return_oldest_held() {
+CountingAllocator::Held CountingAllocator::take_oldest_held() {
     const Held oldest = held_[held_first_];
     held_first_ = (held_first_ + 1) % kHeldBlocks;
     --held_count_;
-    held_bytes_ -= oldest.size;
+    held_bytes_ -= oldest.capacity;
+    return oldest;
+}
+
+void CountingAllocator::return_oldest_held() {
+    const Held oldest = take_oldest_held();
     // Once the heap may hand this address out again it can no longer be told apart.
     blocks_.erase(oldest.block);
+    unpoison(oldest.block, oldest.capacity);
     std::free(oldest.block);
+}
+
+void* CountingAllocator::reuse_oldest_held(std::uint32_t size) {
+    // Once the ring is full, the oldest held block is the one the heap gets back next; handing
+    // it out at once is the same as freeing it and the heap returning that address, without
+    // either trip. Not before: a block released lately must stay recognisable. And only a block
+    // of about the size asked for: a table's worth of memory does not serve a short text.
+    if (held_count_ < kHeldBlocks) return nullptr;
+    const std::uint32_t capacity = held_[held_first_].capacity;
+    if (capacity < size || capacity > 2 * std::uint64_t{size} + kReuseSlack) return nullptr;
+    const Held oldest = take_oldest_held();
+    BlockTable::Entry* entry = blocks_.find(oldest.block);
+    assert(entry != nullptr && !entry->live);
+    entry->live = true;
+    entry->size = size;
+    unpoison(oldest.block, size == 0 ? 1 : size);
+    return oldest.block;
 }
 
 char* new_text(TextAllocator& memory, std::string_view bytes) {

@@ -33,8 +33,9 @@ class HeapAllocator final : public TextAllocator {
 
 // Records every live block. A release of a block that is not live (released before, or never
 // handed out) is not passed on to the heap: it is counted and described in problems().
-// Released blocks are held back for a while before going back to the heap, so that a second
-// release of a recent block is still recognised after new allocations.
+// Released blocks are held back for a while before going back to the heap (or being handed out
+// again, which is the same to the caller), so that a second release of a recent block is still
+// recognised after new allocations. Under the address sanitizer a held block cannot be read.
 class CountingAllocator final : public TextAllocator {
   public:
     CountingAllocator() = default;
@@ -63,13 +64,16 @@ class CountingAllocator final : public TextAllocator {
   private:
     struct Held {
         void* block = nullptr;
-        std::uint32_t size = 0;
+        std::uint32_t capacity = 0;
     };
-    void hold_back(void* block, std::uint32_t size);
+    void hold_back(void* block, std::uint32_t capacity);
+    Held take_oldest_held();
     void return_oldest_held();
+    // The oldest held block when it suits `size`, live again; null otherwise.
+    void* reuse_oldest_held(std::uint32_t size);
 
     // Every block handed out and not yet returned to the heap: one entry that a release only
-    // marks, so a text's life costs one insertion and one removal.
+    // marks and a reuse marks again, so most texts' lives cost no insertion or removal at all.
     BlockTable blocks_;
     std::size_t live_blocks_ = 0;
     // The held-back blocks, oldest first, in a ring of fixed size.

@@ -36,7 +36,7 @@ TEST(BlockTable, FindsEveryEntryThroughRemovalsGrowthAndShrinking) {
         }
         BlockTable table;
         for (std::size_t i = 0; i < blocks.size(); ++i)
-            table.insert(blocks[i], static_cast<std::uint32_t>(i));
+            table.insert(blocks[i], static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i) + 1);
         ASSERT_EQ(table.size(), blocks.size());
         std::shuffle(blocks.begin(), blocks.end(), random);
         const std::size_t keep = blocks.size() / 10;  // enough removals that the table shrinks
