@@ -34,7 +34,7 @@ unsigned char* PooledAllocator::carve(std::size_t slot_bytes) {
 }
 
 void* PooledAllocator::allocate(std::uint32_t size) {
-    const std::size_t bytes = size == 0 ? 1 : size;
+    const std::size_t bytes = block_bytes(size);
     if (bytes <= kLargestPooled) {
         const std::size_t size_class = (bytes - 1) / kStep;
         if (FreeBlock* block = free_[size_class]) {

@@ -21,13 +21,13 @@ constexpr std::uint64_t kHeldBytes = 64ull << 20;
 constexpr std::uint64_t kReuseSlack = 64;
 
 // Under the address sanitizer a held block is poisoned, so a text read after its release is
-// caught even though the heap has not had it back, and a reused block is poisoned past the size
-// asked for, as a fresh block would end there.
-void poison(void* block, std::uint32_t from, std::uint32_t to) {
+// caught even though the heap has not had it back; a reused block is made readable only up to the
+// size asked for, as a fresh block would end there.
+void poison(void* block, std::uint32_t bytes) {
 #if defined(__SANITIZE_ADDRESS__)
-    if (to > from) ASAN_POISON_MEMORY_REGION(static_cast<char*>(block) + from, to - from);
+    ASAN_POISON_MEMORY_REGION(block, bytes);
 #else
-    (void)block, (void)from, (void)to;
+    (void)block, (void)bytes;
 #endif
 }
 
@@ -47,7 +47,7 @@ std::string describe(const char* what, const void* block) {
 }  // namespace
 
 void* HeapAllocator::allocate(std::uint32_t size) {
-    return std::malloc(size == 0 ? 1 : size);
+    return std::malloc(block_bytes(size));
 }
 
 void HeapAllocator::release(void* block) {
@@ -61,14 +61,13 @@ CountingAllocator::~CountingAllocator() {
 }
 
 void* CountingAllocator::allocate(std::uint32_t size) {
-    const std::uint32_t capacity = size == 0 ? 1 : size;
     void* block = reuse_oldest_held(size);
     if (block == nullptr) {
-        block = std::malloc(capacity);
+        block = std::malloc(block_bytes(size));
         if (block == nullptr) return nullptr;
         // A released address is held back, not freed, for as long as it has its entry: the heap
         // cannot hand it out again meanwhile, so a new block never has one.
-        blocks_.insert(block, size, capacity);
+        blocks_.insert(block, size, block_bytes(size));
     }
     ++live_blocks_;
     live_bytes_ += size;
@@ -93,7 +92,7 @@ void CountingAllocator::release(void* block) {
     --live_blocks_;
     live_bytes_ -= found->size;
     ++releases_;
-    poison(block, 0, found->capacity);
+    poison(block, found->capacity);
     hold_back(block, found->capacity);
 }
 
@@ -135,7 +134,7 @@ void* CountingAllocator::reuse_oldest_held(std::uint32_t size) {
     assert(entry != nullptr && !entry->live);
     entry->live = true;
     entry->size = size;
-    unpoison(oldest.block, size == 0 ? 1 : size);
+    unpoison(oldest.block, block_bytes(size));
     return oldest.block;
 }
 

@@ -24,6 +24,11 @@ class TextAllocator {
     virtual void release(void* block) = 0;
 };
 
+// The bytes a block of `size` takes: one at least, so that a size of 0 still gives a distinct block.
+constexpr std::uint32_t block_bytes(std::uint32_t size) {
+    return size == 0 ? 1 : size;
+}
+
 // Plain heap memory, nothing recorded.
 class HeapAllocator final : public TextAllocator {
   public:
