@@ -38,6 +38,16 @@ def count_lines(trace_path, kind, name=None):
                if l.get("kind") == kind and (name is None or l.get("name") == name))
 
 
+def click_times(session, hwnd, button_id, trace_path, kind, name=None):
+    """Clicks the button SAVES times, each once the trace has a new line of the given kind (and
+    name) for the click before, with a second of ticks between the clicks."""
+    before = count_lines(trace_path, kind, name)
+    for n in range(1, SAVES + 1):
+        session.driver("post", hwnd, WM_COMMAND, button_id, 1)
+        wait_for(lambda: count_lines(trace_path, kind, name) >= before + n, 600)
+        time.sleep(1)
+
+
 def parse_clock(text):
     return datetime.datetime.strptime(text, "%Y-%m-%d %H:%M:%S.%f")
 
@@ -185,16 +195,8 @@ def measure(session, dist, work, rows, delete_button_id, add_button_id):
         # every row of the list box across processes). Each save is taken several times, a second
         # or more apart, and the median kept: one save is timed to the trace's millisecond on a
         # shared machine.
-        written = count_lines(trace_path, "command", "ini_write")
-        for n in range(1, SAVES + 1):
-            session.driver("post", main["hwnd"], WM_COMMAND, delete_button_id, 1)
-            wait_for(lambda: count_lines(trace_path, "command", "ini_write") >= written + n, 600)
-            time.sleep(1)  # ticks between the saves
-        saved = count_lines(trace_path, "saved")
-        for n in range(1, SAVES + 1):
-            session.driver("post", main["hwnd"], WM_COMMAND, add_button_id, 1)
-            wait_for(lambda: count_lines(trace_path, "saved") >= saved + n, 600)
-            time.sleep(1)
+        click_times(session, main["hwnd"], delete_button_id, trace_path, "command", "ini_write")
+        click_times(session, main["hwnd"], add_button_id, trace_path, "saved")
     trace = winenv.read_json_lines(trace_path)
     stop(session, process)
     figure["file_write_ms"] = file_write_ms(session, os.path.join(work, f"app-{rows}"))
