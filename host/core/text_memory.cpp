@@ -23,19 +23,15 @@ constexpr std::uint64_t kReuseSlack = 64;
 // Under the address sanitizer a held block is poisoned, so a text read after its release is
 // caught even though the heap has not had it back; a reused block is made readable only up to the
 // size asked for, as a fresh block would end there.
-void poison(void* block, std::uint32_t bytes) {
+void set_readable(void* block, std::uint32_t bytes, bool readable) {
 #if defined(__SANITIZE_ADDRESS__)
-    ASAN_POISON_MEMORY_REGION(block, bytes);
+    if (readable) {
+        ASAN_UNPOISON_MEMORY_REGION(block, bytes);
+    } else {
+        ASAN_POISON_MEMORY_REGION(block, bytes);
+    }
 #else
-    (void)block, (void)bytes;
-#endif
-}
-
-void unpoison(void* block, std::uint32_t bytes) {
-#if defined(__SANITIZE_ADDRESS__)
-    ASAN_UNPOISON_MEMORY_REGION(block, bytes);
-#else
-    (void)block, (void)bytes;
+    (void)block, (void)bytes, (void)readable;
 #endif
 }
 
@@ -92,7 +88,7 @@ void CountingAllocator::release(void* block) {
     --live_blocks_;
     live_bytes_ -= found->size;
     ++releases_;
-    poison(block, found->capacity);
+    set_readable(block, found->capacity, false);
     hold_back(block, found->capacity);
 }
 
@@ -117,7 +113,7 @@ void CountingAllocator::return_oldest_held() {
     const Held oldest = take_oldest_held();
     // Once the heap may hand this address out again it can no longer be told apart.
     blocks_.erase(oldest.block);
-    unpoison(oldest.block, oldest.capacity);
+    set_readable(oldest.block, oldest.capacity, true);
     std::free(oldest.block);
 }
 
@@ -134,7 +130,7 @@ void* CountingAllocator::reuse_oldest_held(std::uint32_t size) {
     assert(entry != nullptr && !entry->live);
     entry->live = true;
     entry->size = size;
-    unpoison(oldest.block, block_bytes(size));
+    set_readable(oldest.block, block_bytes(size), true);
     return oldest.block;
 }
 
