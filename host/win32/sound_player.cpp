@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "host/core/mp3_signature.h"
+#include "host/win32/critical_section.h"
 
 namespace tockly::host::win32 {
 
@@ -38,17 +39,6 @@ struct Request {
         request.kind = kind;
         return request;
     }
-};
-
-class SrwGuard {
-  public:
-    explicit SrwGuard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~SrwGuard() { ReleaseSRWLockExclusive(&lock_); }
-    SrwGuard(const SrwGuard&) = delete;
-    SrwGuard& operator=(const SrwGuard&) = delete;
-
-  private:
-    SRWLOCK& lock_;
 };
 
 MCIERROR mci(const std::wstring& command) {
@@ -126,7 +116,7 @@ bool mp3_file_playable_within(const std::wstring& path, DWORD wait_ms) {
 // What both sides share; the thread holds it too, so a thread left running at the end never
 // touches freed memory.
 struct SoundPlayerShared {
-    SRWLOCK lock = SRWLOCK_INIT;
+    CriticalSection lock;
     std::deque<Request> requests;
     // Raised by every MP3 request and every stop: an opening that finds it changed is stale.
     std::uint64_t mp3_generation = 0;
@@ -138,7 +128,7 @@ struct SoundPlayerShared {
 
     void push(Request request, bool replacing_all) {
         {
-            SrwGuard guard(lock);
+            LockGuard guard(lock);
             if (ended) return;
             if (replacing_all) requests.clear();
             if (request.kind == Request::Kind::end) ended = true;
@@ -147,18 +137,18 @@ struct SoundPlayerShared {
         SetEvent(wake.get());
     }
     std::optional<Request> take() {
-        SrwGuard guard(lock);
+        LockGuard guard(lock);
         if (requests.empty()) return std::nullopt;
         Request request = std::move(requests.front());
         requests.pop_front();
         return request;
     }
     bool stale(std::uint64_t generation) {
-        SrwGuard guard(lock);
+        LockGuard guard(lock);
         return generation != mp3_generation;
     }
     std::vector<std::uint8_t> fallback_copy() {
-        SrwGuard guard(lock);
+        LockGuard guard(lock);
         return fallback;
     }
     void report(SoundReport what, DWORD error = 0) const {
@@ -287,7 +277,7 @@ SoundPlayer::~SoundPlayer() {
 }
 
 void SoundPlayer::set_fallback(std::vector<std::uint8_t> wav) {
-    SrwGuard guard(shared_->lock);
+    LockGuard guard(shared_->lock);
     shared_->fallback = std::move(wav);
 }
 
@@ -297,7 +287,7 @@ bool SoundPlayer::play_mp3(const std::wstring& path) {
     request.kind = Request::Kind::mp3;
     request.path = path;
     {
-        SrwGuard guard(shared_->lock);
+        LockGuard guard(shared_->lock);
         if (shared_->ended) return false;
         request.mp3_generation = ++shared_->mp3_generation;
     }
@@ -317,7 +307,7 @@ void SoundPlayer::play_wav(std::span<const std::uint8_t> wav, bool repeat) {
 void SoundPlayer::stop() {
     if (!thread_) return;
     {
-        SrwGuard guard(shared_->lock);
+        LockGuard guard(shared_->lock);
         ++shared_->mp3_generation;
     }
     shared_->push(Request::of(Request::Kind::stop), true);
@@ -326,7 +316,7 @@ void SoundPlayer::stop() {
 void SoundPlayer::end() {
     if (!thread_) return;
     {
-        SrwGuard guard(shared_->lock);
+        LockGuard guard(shared_->lock);
         ++shared_->mp3_generation;
     }
     shared_->push(Request::of(Request::Kind::end), true);
