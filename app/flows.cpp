@@ -1,10 +1,13 @@
 #include "app/flows.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "app/constants.h"
 #include "app/row_text.h"
 #include "app/units.h"
+#include "image/text_routines.h"
 
 namespace tockly::app::flows {
 
@@ -55,6 +58,13 @@ OwnedText message_field(Host& host, const char* row, std::int32_t max_bytes) {
     const std::size_t keep = gbk_cut_length(field.view(), static_cast<std::size_t>(max_bytes));
     if (keep < field.view().size()) field.get()[keep] = '\0';  // our own copy: shortened in place
     return field;
+}
+
+OwnedText message_field(Host& host, const char* row) {
+    // The row's own length reaches past its end from the field's start, so nothing is left out.
+    const std::size_t row_bytes = image::text_length(row);
+    const auto count = static_cast<std::int32_t>(std::min<std::size_t>(row_bytes, INT32_MAX));
+    return calls::middle_part(host, row, row_message_start, count);
 }
 
 void replace_reminder_message(Host& host, OwnedText message) {

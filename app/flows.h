@@ -30,6 +30,8 @@ inline constexpr std::int32_t row_message_start = 26;
 OwnedText function_name(Host& host, const char* row);
 // At most `max_bytes` of a row's message field, never ending inside a two-byte character.
 OwnedText message_field(Host& host, const char* row, std::int32_t max_bytes);
+// A row's whole message field, to the row's end: what the user stored, uncut.
+OwnedText message_field(Host& host, const char* row);
 
 // The one global text, the reminder message: `message` takes the place of the previous one,
 // which is released.

@@ -148,16 +148,17 @@ void on_list_dblclick(Host& host, const std::uint32_t*) {
         calls::set_text(host, 标签二, m.c_str());
         calls::set_text(host, 标签三, s.c_str());
     }
-    constexpr std::int32_t loaded_message_bytes = 60;
+    // The whole field goes into its edit box, so that a save that changes only the time writes the
+    // message or path back byte for byte.
     const OwnedText name = flows::function_name(host, row.c_str());
     if (calls::equal(name.c_str(), k(ConstId::name_reminder))) {
-        const OwnedText message = flows::message_field(host, row.c_str(), loaded_message_bytes);
+        const OwnedText message = flows::message_field(host, row.c_str());
         calls::set_text(host, 编辑框1, message.c_str());
         calls::set_checked(host, 单选框1, true);
         calls::set_checked(host, 单选框2, false);
         calls::set_checked(host, 单选框3, false);
     } else if (calls::equal(name.c_str(), k(ConstId::name_program))) {
-        const OwnedText path = flows::message_field(host, row.c_str(), loaded_message_bytes);
+        const OwnedText path = flows::message_field(host, row.c_str());
         calls::set_text(host, 编辑框2, path.c_str());
         calls::set_checked(host, 单选框2, true);
         calls::set_checked(host, 单选框1, false);

@@ -12,8 +12,8 @@ using calls::OwnedText;
 
 namespace {
 
+// The popup shows at most this much of a reminder; the stored message stays whole.
 constexpr std::int32_t reminder_message_bytes = 40;
-constexpr std::int32_t program_path_bytes = 60;
 
 void show_time(Host& host) {
     const std::int64_t time = calls::now(host);
@@ -43,7 +43,8 @@ void fire(Host& host, const char* row) {
         calls::set_text(host, 标签9, k(ConstId::zero));
         calls::open_window(host, 弹出窗口, false);
     } else if (calls::equal(name.c_str(), k(ConstId::name_program))) {
-        const OwnedText path = flows::message_field(host, row, program_path_bytes);
+        // The whole stored path: a path cut short starts another program, or none.
+        const OwnedText path = flows::message_field(host, row);
         const OwnedText command_line = calls::concat(host, {k(ConstId::command_start), path.c_str()});
         calls::run_command_line(host, command_line.c_str());
     } else if (calls::equal(name.c_str(), k(ConstId::name_shutdown))) {

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/units.h"
@@ -273,16 +274,52 @@ TEST_F(Handlers, DoubleClickBesideTheRowsIsIgnored) {
     EXPECT_EQ(text(标签一), "");
 }
 
-TEST_F(Handlers, DoubleClickLoadsAtMost60BytesWithoutSplittingACharacter) {
-    const std::string path = std::string(59, 'p') + "开x";
-    start(at(10, 0, 0), Rows{"06:07:08" + kProgram + path});
-    t().select(列表框1, 0);
-    double_click(列表框1);
-    EXPECT_EQ(text(编辑框2), std::string(59, 'p'));
-    EXPECT_EQ(text(标签一) + text(标签二) + text(标签三), "060708");
-    EXPECT_TRUE(checked(单选框2));
-    EXPECT_FALSE(checked(单选框1));
-    EXPECT_EQ(text(编辑框索引), "0");
+// Message fields around the popup's 40 bytes and the 60 bytes where a field used to be cut, and
+// far beyond: ASCII, Chinese, and ASCII with a Chinese character across bytes 60 and 61.
+Rows long_fields() {
+    Rows fields;
+    for (const std::size_t bytes : {59u, 60u, 61u, 120u, 300u}) {
+        fields.push_back(std::string(bytes, 'a'));
+        std::string chinese;
+        while (chinese.size() + 2 <= bytes) chinese += "路";
+        fields.push_back(chinese + std::string(bytes - chinese.size(), 'z'));
+        if (bytes >= 61) fields.push_back(std::string(59, 'p') + "开" + std::string(bytes - 61, 'q'));
+    }
+    return fields;
+}
+
+TEST_F(Handlers, DoubleClickLoadsTheWholeFieldAndASaveWithoutChangeKeepsTheRow) {
+    for (const std::string& field : long_fields()) {
+        for (const auto& [function, message_box, radio] :
+             {std::tuple{kReminder, &编辑框1, &单选框1}, std::tuple{kProgram, &编辑框2, &单选框2}}) {
+            const std::string row = "06:07:08" + function + field;
+            start(at(10, 0, 0), Rows{"X", row});
+            t().select(列表框1, 1);
+            double_click(列表框1);
+            EXPECT_EQ(text(*message_box), field);
+            EXPECT_EQ(text(标签一) + text(标签二) + text(标签三), "060708");
+            EXPECT_TRUE(checked(*radio));
+            EXPECT_EQ(text(编辑框索引), "1");
+
+            t().click(按钮4);
+            EXPECT_EQ(rows(), (Rows{"X", row})) << field.size() << " bytes";
+            EXPECT_EQ(stored(kTableKey), "X@" + row + "@") << field.size() << " bytes";
+        }
+    }
+}
+
+TEST_F(Handlers, ARunProgramEntryStartsTheWholeStoredPath) {
+    Rows paths = long_fields();
+    const std::string quoted = "\"\" \"C:\\Program Files\\" + std::string(100, 'v') + "\\工具.exe\"";
+    paths.push_back(quoted);  // a chosen path keeps its closing quote
+    for (const std::string& path : paths) {
+        start(at(13, 59, 58), Rows{"13:59:59" + kProgram + path});
+        const std::size_t from = mark();
+        wait_ms(1000);
+        EXPECT_EQ(effects_of_kind({"run"}, from),
+                  (Effects{"run command=cmd /cstart " + path + " wait=false show=1"}))
+            << path.size() << " bytes";
+    }
 }
 
 TEST_F(Handlers, DeletingTheLastRowSavesAnEmptyTable) {
@@ -349,7 +386,7 @@ TEST_F(Handlers, TickShowsTheTimeAsTwoDigitParts) {
 
 TEST_F(Handlers, TickFiresDueRowsInListOrderThenTheChime) {
     const std::string long_path =
-        "C:\\Program Files\\" + std::string(42, 'p') + "开.exe";  // byte 60 is 开's lead
+        "C:\\Program Files\\" + std::string(42, 'p') + "开.exe";  // starts whole, 开 across bytes 60-61
     start(at(13, 59, 59),
           Rows{
               "14:00:00" + kReminder + std::string(39, 'm') + "开会", "14:00:01" + kReminder + "not yet",
@@ -363,7 +400,7 @@ TEST_F(Handlers, TickFiresDueRowsInListOrderThenTheChime) {
                   "play_mp3 path= times=1 started=false",
                   "open window=popup#1 labels=[name=标签 text=闹钟提示: " + std::string(39, 'm') +
                       " size=11 colour=#00FFFF]",
-                  "run command=cmd /cstart C:\\Program Files\\" + std::string(42, 'p') + " wait=false show=1",
+                  "run command=cmd /cstart " + long_path + " wait=false show=1",
                   "run command=cmd /cshutdown -s -t 5 wait=false show=1",
                   "play_wav bytes=73772 repeat=true",
                   "open window=popup#2 labels=[name=标签 text=现在时间: 14:00:00 size=22 colour=#FF00FF]",

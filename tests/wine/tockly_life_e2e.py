@@ -20,8 +20,8 @@ import sys
 import time
 
 import checks as c
-from tockly_e2e import (TITLE_PREFIX, Tockly, add_entry, check_every_second_once, ids_by_name, rows_stored,
-                        second_writes)
+from tockly_e2e import (TITLE_PREFIX, Tockly, add_entry, check_every_second_once, choose_time, ids_by_name,
+                        rows_shown, rows_stored, second_writes)
 
 WM_TIMECHANGE, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC = 0x1E, 0x218, 0x12
 EDIT_CLOCK_START = "2024-05-20 07:00:00"
@@ -31,6 +31,10 @@ QUOTING_CASES = (
     ("R&D(1)", "x(1).exe", datetime.datetime(1900, 1, 1, 8, 0, 8)),
     ("a,b=c!", "m^n.exe", datetime.datetime(1900, 1, 1, 8, 0, 10)),
 )
+# A program whose whole path is 120 bytes of GBK, mostly Chinese: added for 08:00:40, then its
+# time alone is modified to 08:00:12, when it must start whole.
+LONG_PATH_CASE = ("长路径文件夹" * 8, "工具.exe", datetime.datetime(1900, 1, 1, 8, 0, 40))
+LONG_PATH_MODIFIED_AT = datetime.datetime(1900, 1, 1, 8, 0, 12)
 
 
 def copy_program(dist, folder):
@@ -71,9 +75,26 @@ def choose_programs(session, checks, app_dir, artifacts, expectations, programs)
         checks.check(chosen, f"the program dialog takes {windows_path}")
         checks.equal(tockly.controls()[ids["编辑框2"]]["text"], '"" "' + windows_path + '"',
                      f"a chosen {windows_path} goes into the program box quoted")
+    modify_time_only(session, checks, tockly, ids, app_dir, programs[-1][0])
     session.driver("close", tockly.hwnd)
     checks.equal(tockly.exit_code(), 0, "closing the main window ends the editing run")
     return True
+
+
+def modify_time_only(session, checks, tockly, ids, app_dir, windows_path):
+    """The newest row (on top) gets a new time and nothing else: its whole path comes back."""
+    quoted = '"" "' + windows_path + '"'
+    before = rows_stored(app_dir)
+    session.driver("list-dblclick", tockly.controls()[ids["列表框1"]]["hwnd"], 0)
+    controls = tockly.controls()
+    checks.equal(controls[ids["编辑框2"]]["text"], quoted,
+                 f"a double-click loads the whole {len(windows_path.encode('gbk'))}-byte path")
+    choose_time(tockly, ids, LONG_PATH_MODIFIED_AT)
+    session.driver("click", controls[ids["按钮4"]]["hwnd"])
+    expected = [LONG_PATH_MODIFIED_AT.strftime("%H:%M:%S") + before[0][8:]] + before[1:]
+    checks.equal(rows_shown(tockly, ids), expected, "\"保存修改\" changes the time alone")
+    checks.equal(rows_stored(app_dir), expected, "and data.ini keeps the whole path")
+    checks.check(before[0].endswith(quoted), "the stored row held the whole quoted path", before[0])
 
 
 def programs_fire(session, checks, tockly, programs):
@@ -237,7 +258,7 @@ def body(session, checks, dist, marker_exe, expectations_path, work, artifacts):
     programs, markers = [], []
     base = os.path.join(session.prefix, "drive_c", "tockly life")
     shutil.rmtree(base, ignore_errors=True)
-    for folder, exe, when in QUOTING_CASES:
+    for folder, exe, when in QUOTING_CASES + (LONG_PATH_CASE,):
         os.makedirs(os.path.join(base, folder))
         shutil.copy(marker_exe, os.path.join(base, folder, exe))
         programs.append((f"C:\\tockly life\\{folder}\\{exe}", when))
