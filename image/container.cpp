@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "image/byte_writer.h"
+#include "image/container_fields.h"
 #include "image/cursor.h"
+#include "image/hex_text.h"
 
 namespace tockly::image {
 
@@ -12,10 +14,7 @@ namespace cf = container_format;
 namespace {
 
 std::string hex32(std::uint64_t v) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out = "0x";
-    for (int shift = 28; shift >= 0; shift -= 4) out.push_back(digits[(v >> shift) & 0xF]);
-    return out;
+    return hex(v, 8, HexLetters::lower);
 }
 
 bool valid_segment_name(std::string_view name) {
@@ -76,18 +75,11 @@ Result<SegmentRead> read_segment(ReadCursor& cur) {
     SegmentRead out;
     Segment& seg = out.segment;
 
-    TOCKLY_TRY(header_size, cur.u32("segment.header_size"));
-    TOCKLY_TRY(next, cur.u32("segment.next"));
-    TOCKLY_TRY(flags, cur.u32("segment.flags"));
-    TOCKLY_TRY(name_field, cur.take(cf::seg_name_size, "segment.name"));
-    TOCKLY_TRY(memory_size, cur.u32("segment.memory_size"));
-    TOCKLY_TRY(stored_size, cur.u32("segment.stored_size"));
-    TOCKLY_TRY(data_offset, cur.u32("segment.data_offset"));
-    TOCKLY_TRY(count, cur.u32("segment.relocation_count"));
-    TOCKLY_TRY(reserved, cur.u32("segment.reserved"));
+    SegmentHeader stored;
+    TOCKLY_CHECK(read_fields(cur, walk_segment_header, stored));
 
     // The name: printable ASCII, then NUL up to the end of the field.
-    const auto& nf = *name_field;
+    const auto& nf = stored.name;
     std::size_t len = 0;
     while (len < nf.size() && nf[len] != 0) ++len;
     seg.name.assign(reinterpret_cast<const char*>(nf.data()), len);
@@ -99,57 +91,57 @@ Result<SegmentRead> read_segment(ReadCursor& cur) {
     }
 
     // Check the count against what remains before multiplying it.
-    if (*count > cur.remaining() / cf::relocation_entry_size) {
-        return make_error("segment.relocation_count", at + cf::seg_relocation_count, *count,
+    if (stored.relocation_count > cur.remaining() / cf::relocation_entry_size) {
+        return make_error("segment.relocation_count", at + cf::seg_relocation_count, stored.relocation_count,
                           "more relocation entries than bytes remain in the image");
     }
     const std::uint64_t expected_size =
-        cf::seg_fixed_size + std::uint64_t{*count} * cf::relocation_entry_size;
-    if (*header_size != expected_size) {
+        cf::seg_fixed_size + std::uint64_t{stored.relocation_count} * cf::relocation_entry_size;
+    if (stored.header_size != expected_size) {
         return make_error(
-            "segment.header_size", at + cf::seg_header_size, *header_size,
+            "segment.header_size", at + cf::seg_header_size, stored.header_size,
             "header size must be 0x38 + 4 x the relocation count (" + hex32(expected_size) + ")");
     }
-    seg.relocations.reserve(*count);
-    for (std::uint32_t i = 0; i < *count; ++i) {
+    seg.relocations.reserve(stored.relocation_count);
+    for (std::uint32_t i = 0; i < stored.relocation_count; ++i) {
         TOCKLY_TRY(entry, cur.u32("segment.relocation"));
         seg.relocations.push_back(*entry);
     }
-    seg.flags = *flags;
-    seg.memory_size = *memory_size;
-    seg.reserved = *reserved;
+    seg.flags = stored.flags;
+    seg.memory_size = stored.memory_size;
+    seg.reserved = stored.reserved;
 
     const std::uint64_t header_end = at + expected_size;
-    if (*data_offset == cf::none) {
-        if (*stored_size != 0) {
+    if (stored.data_offset == cf::none) {
+        if (stored.stored_size != 0) {
             return make_error(
-                "segment.stored_size", at + cf::seg_stored_size, *stored_size,
+                "segment.stored_size", at + cf::seg_stored_size, stored.stored_size,
                 "a segment that stores nothing (data offset 0xffffffff) must have stored size 0");
         }
         out.end = header_end;
     } else {
-        if (*flags & cf::flag_zero_fill) {
-            return make_error("segment.data_offset", at + cf::seg_data_offset, *data_offset,
+        if (stored.flags & cf::flag_zero_fill) {
+            return make_error("segment.data_offset", at + cf::seg_data_offset, stored.data_offset,
                               "a zero-filled segment stores nothing: its data offset must be 0xffffffff");
         }
-        if (*data_offset != header_end) {
+        if (stored.data_offset != header_end) {
             return make_error(
-                "segment.data_offset", at + cf::seg_data_offset, *data_offset,
+                "segment.data_offset", at + cf::seg_data_offset, stored.data_offset,
                 "stored data must follow the segment header directly (at " + hex32(header_end) + ")");
         }
-        if (*stored_size > cur.remaining()) {
-            return make_error("segment.stored_size", at + cf::seg_stored_size, *stored_size,
+        if (stored.stored_size > cur.remaining()) {
+            return make_error("segment.stored_size", at + cf::seg_stored_size, stored.stored_size,
                               "stored data runs past the end of the image (" +
                                   std::to_string(cur.remaining()) + " bytes remain)");
         }
-        TOCKLY_TRY(data, cur.take(*stored_size, "segment.data"));
+        TOCKLY_TRY(data, cur.take(stored.stored_size, "segment.data"));
         seg.data.emplace(data->begin(), data->end());
-        out.end = header_end + *stored_size;
+        out.end = header_end + stored.stored_size;
     }
-    out.next = *next;
-    if (*next != cf::none && *next != out.end) {
+    out.next = stored.next;
+    if (stored.next != cf::none && stored.next != out.end) {
         return make_error(
-            "segment.next", at + cf::seg_next, *next,
+            "segment.next", at + cf::seg_next, stored.next,
             "the next segment header must follow this segment directly (at " + hex32(out.end) + ")");
     }
     return out;
@@ -181,32 +173,7 @@ Result<ReadImage> read_image_prefix(std::span<const std::uint8_t> bytes) {
         return make_error("header.magic", cf::magic_offset, (*magic)[0] | ((*magic)[1] << 8),
                           "not an application image (the magic must be \"VQ\")");
     }
-    TOCKLY_TRY(reserved, cur.take(cf::reserved_size, "header.reserved"));
-    std::memcpy(h.reserved.data(), reserved->data(), cf::reserved_size);
-
-    struct Word {
-        std::uint32_t* target;
-        const char* field;
-    };
-    const Word words[] = {
-        {&h.first_segment, "header.first_segment"},
-        {&h.word_28, "header.word_28"},
-        {&h.word_2c, "header.word_2c"},
-        {&h.reserved_30, "header.reserved_30"},
-        {&h.id_counter, "header.id_counter"},
-        {&h.reserved_38, "header.reserved_38"},
-        {&h.entry, "header.entry"},
-        {&h.segment_table[0], "header.const_segment"},
-        {&h.segment_table[1], "header.form_segment"},
-        {&h.segment_table[2], "header.help_segment"},
-        {&h.segment_table[3], "header.code_segment"},
-        {&h.segment_table[4], "header.var_segment"},
-        {&h.library_end, "header.library_end"},
-    };
-    for (const auto& w : words) {
-        TOCKLY_TRY(v, cur.u32(w.field));
-        *w.target = *v;
-    }
+    TOCKLY_CHECK(read_fields(cur, walk_header, h));
 
     TOCKLY_TRY(rows, read_library_table(cur));
     out.image.libraries = std::move(*rows);
@@ -285,20 +252,26 @@ Result<ImageLayout> compute_layout(const Image& image) {
     return layout;
 }
 
-Status finalize_layout(Image& image, std::optional<std::uint32_t> entry_in_code) {
-    TOCKLY_TRY(layout, compute_layout(image));
-    auto& h = image.header;
-    h.first_segment = static_cast<std::uint32_t>(layout->library_end);
+ImageHeader header_with_chain_words(const Image& image, const ImageLayout& layout) {
+    ImageHeader h = image.header;
+    h.first_segment = static_cast<std::uint32_t>(layout.library_end);
     h.library_end = h.first_segment;
     for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
         h.segment_table[t] = cf::none;
         for (std::size_t i = 0; i < image.segments.size(); ++i) {
             if (image.segments[i].name == cf::table_segment_names[t]) {
-                h.segment_table[t] = static_cast<std::uint32_t>(layout->segments[i].header_offset);
+                h.segment_table[t] = static_cast<std::uint32_t>(layout.segments[i].header_offset);
                 break;
             }
         }
     }
+    return h;
+}
+
+Status finalize_layout(Image& image, std::optional<std::uint32_t> entry_in_code) {
+    TOCKLY_TRY(layout, compute_layout(image));
+    image.header = header_with_chain_words(image, *layout);
+    auto& h = image.header;
     if (entry_in_code) {
         const Segment* code = image.find(cf::code_name);
         if (code == nullptr || !code->data) {
@@ -322,13 +295,7 @@ Result<std::vector<std::uint8_t>> write_image(const Image& image) {
     out.reserve(static_cast<std::size_t>(layout->size));
     out.push_back(cf::magic[0]);
     out.push_back(cf::magic[1]);
-    put_bytes(out, h.reserved);
-    for (std::uint32_t w :
-         {h.first_segment, h.word_28, h.word_2c, h.reserved_30, h.id_counter, h.reserved_38, h.entry}) {
-        put_u32(out, w);
-    }
-    for (std::uint32_t w : h.segment_table) put_u32(out, w);
-    put_u32(out, h.library_end);
+    write_fields(out, walk_header, h);
 
     for (const auto& row : image.libraries) {
         put_text(out, row.file_name);
@@ -345,17 +312,17 @@ Result<std::vector<std::uint8_t>> write_image(const Image& image) {
         const auto& seg = image.segments[i];
         const auto& place = layout->segments[i];
         const bool last = i + 1 == image.segments.size();
-        put_u32(out, static_cast<std::uint32_t>(place.header_size));
-        put_u32(out, last ? cf::none : static_cast<std::uint32_t>(place.end));
-        put_u32(out, seg.flags);
-        std::uint8_t name[cf::seg_name_size] = {};
-        std::memcpy(name, seg.name.data(), seg.name.size());
-        put_bytes(out, name);
-        put_u32(out, seg.memory_size);
-        put_u32(out, static_cast<std::uint32_t>(seg.stored_size()));
-        put_u32(out, static_cast<std::uint32_t>(place.data_offset));
-        put_u32(out, static_cast<std::uint32_t>(seg.relocations.size()));
-        put_u32(out, seg.reserved);
+        SegmentHeader stored;
+        stored.header_size = static_cast<std::uint32_t>(place.header_size);
+        stored.next = last ? cf::none : static_cast<std::uint32_t>(place.end);
+        stored.flags = seg.flags;
+        std::memcpy(stored.name.data(), seg.name.data(), seg.name.size());
+        stored.memory_size = seg.memory_size;
+        stored.stored_size = static_cast<std::uint32_t>(seg.stored_size());
+        stored.data_offset = static_cast<std::uint32_t>(place.data_offset);
+        stored.relocation_count = static_cast<std::uint32_t>(seg.relocations.size());
+        stored.reserved = seg.reserved;
+        write_fields(out, walk_segment_header, stored);
         for (std::uint32_t r : seg.relocations) put_u32(out, r);
         if (seg.data) put_bytes(out, *seg.data);
     }

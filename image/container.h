@@ -90,6 +90,11 @@ struct ImageLayout {
 // row holding a NUL or CR, a bad segment name, too many relocations, or an image past 4 GiB).
 Result<ImageLayout> compute_layout(const Image& image);
 
+// `image`'s header with the words that point into the chain as `layout` places it: the
+// first-segment offset, the word at 0x54 and the five segment offsets (0xFFFFFFFF for a segment
+// that is absent).
+ImageHeader header_with_chain_words(const Image& image, const ImageLayout& layout);
+
 // Fills the header words that point into the chain from the chain itself: the first-segment
 // offset, the word at 0x54, the five segment offsets (0xFFFFFFFF for a segment that is absent) and,
 // when given, the entry offset as the code segment's data offset plus `entry_in_code`.

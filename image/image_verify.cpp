@@ -5,8 +5,10 @@
 #include <optional>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "image/byte_writer.h"
+#include "image/container_fields.h"
 #include "image/form.h"
 #include "image/form_reader.h"
 #include "image/hex_text.h"
@@ -21,6 +23,19 @@ namespace {
 
 std::string hex(std::uint64_t v) {
     return image::hex(v, 1, HexLetters::lower);
+}
+
+// The header words that point into the chain, with their fields, in the header's order.
+std::vector<std::pair<HeaderField, std::uint32_t>> chain_words(const ImageHeader& h) {
+    std::vector<std::pair<HeaderField, std::uint32_t>> out;
+    header_fields(
+        [&](const HeaderField& f, const auto& word) {
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(word)>, std::uint32_t>) {
+                if (f.source == WordSource::from_chain) out.emplace_back(f, word);
+            }
+        },
+        h);
+    return out;
 }
 
 bool all_of_chars(const std::string& s, bool (*pred)(char)) {
@@ -94,27 +109,17 @@ class Verifier {
 
     void check_header() {
         const auto& h = image_.header;
-        if (h.first_segment != layout_.library_end) {
-            problem(
-                "header.first_segment", cf::first_segment_offset, h.first_segment,
-                hex(h.first_segment) + " is not the first segment header (" + hex(layout_.library_end) + ")");
-        }
-        if (h.library_end != layout_.library_end) {
-            problem("header.library_end", cf::library_end_offset, h.library_end,
-                    hex(h.library_end) + " is not where the library table ends (" + hex(layout_.library_end) +
-                        ")");
-        }
-        for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
-            const char* name = cf::table_segment_names[t];
-            const Segment* seg = image_.find(name);
-            std::uint64_t want = seg ? place_of(seg).header_offset : cf::none;
-            if (h.segment_table[t] != want) {
-                problem(std::string("header.") + name + "_segment", cf::segment_table_offset + 4 * t,
-                        h.segment_table[t],
-                        hex(h.segment_table[t]) +
-                            (seg ? " is not the " + std::string(name) + " segment header (" + hex(want) + ")"
-                                 : " but the image has no " + std::string(name) + " segment"));
-            }
+        // The words that point into the chain, against where the chain's parts lie.
+        const auto stored = chain_words(h);
+        const auto wanted = chain_words(header_with_chain_words(image_, layout_));
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            const auto& [field, value] = stored[i];
+            const std::uint32_t want = wanted[i].second;
+            if (value == want) continue;
+            problem(field.path, field.offset, value,
+                    hex(value) + (want == cf::none
+                                      ? std::string(" but the image has no ") + field.json_key + " segment"
+                                      : std::string(" is not ") + field.points_at + " (" + hex(want) + ")"));
         }
         const Segment* code = image_.find(cf::code_name);
         if (code == nullptr || !code->data) {

@@ -1,10 +1,13 @@
 #include "image/json/image_json.h"
 
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "image/byte_writer.h"
+#include "image/container_fields.h"
 #include "image/json/form_segment_json.h"
 #include "image/json/gbk_text.h"
 #include "image/json/json_values.h"
@@ -17,10 +20,74 @@ using json = nlohmann::ordered_json;
 
 namespace {
 
-const char* const table_keys[cf::segment_table_count] = {"const", "form", "help", "code", "var"};
-
 bool is_auto(const json& j) {
     return j.is_string() && j.get<std::string>() == "auto";
+}
+
+std::string json_path(const HeaderField& f) {
+    return std::string("header.") + (f.json_group ? std::string(f.json_group) + "." : "") + f.json_key;
+}
+
+// The header's keys, and a group's (the segment table: an object, or "auto" for all of it).
+Status header_keys_only(const json& hj) {
+    const ImageHeader shape;
+    std::vector<std::string_view> keys;
+    std::map<std::string, std::vector<std::string_view>> groups;
+    header_fields(
+        [&](const HeaderField& f, const auto&) {
+            if (!f.json_group) {
+                keys.emplace_back(f.json_key);
+            } else if (groups[f.json_group].empty()) {
+                keys.emplace_back(f.json_group);
+                groups[f.json_group].emplace_back(f.json_key);
+            } else {
+                groups[f.json_group].emplace_back(f.json_key);
+            }
+        },
+        std::as_const(shape));
+    TOCKLY_CHECK(json_only_keys(hj, "header", keys));
+    for (const auto& [group, members] : groups) {
+        if (!hj.contains(group) || is_auto(hj[group])) continue;
+        const std::string path = "header." + group;
+        if (!hj[group].is_object()) return json_error(path, "must be an object or \"auto\"");
+        TOCKLY_CHECK(json_only_keys(hj[group], path, members));
+    }
+    return Ok{};
+}
+
+// The header fields of one source that the JSON gives: a field that is absent, or "auto" for a
+// field worked out from the chain, keeps its value.
+Status header_from_json(const json& hj, ImageHeader& h, WordSource source) {
+    std::optional<Error> failed;
+    header_fields(
+        [&](const HeaderField& f, auto& member) {
+            if (failed || f.source != source) return;
+            const json* value = nullptr;
+            if (!f.json_group) {
+                if (hj.contains(f.json_key)) value = &hj[f.json_key];
+            } else if (hj.contains(f.json_group) && hj[f.json_group].is_object() &&
+                       hj[f.json_group].contains(f.json_key)) {
+                value = &hj[f.json_group][f.json_key];
+            }
+            if (value == nullptr || is_auto(*value)) return;
+            const std::string path = json_path(f);
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(member)>, std::uint32_t>) {
+                if (auto v = json_u32(*value, path)) {
+                    member = *v;
+                } else {
+                    failed = v.error();
+                }
+            } else if (auto bytes = json_hex(*value, path); !bytes) {
+                failed = bytes.error();
+            } else if (bytes->size() != member.size()) {
+                failed = json_error(path, "must hold exactly " + std::to_string(member.size()) + " bytes");
+            } else {
+                std::copy(bytes->begin(), bytes->end(), member.begin());
+            }
+        },
+        h);
+    if (failed) return *failed;
+    return Ok{};
 }
 
 // A relocation entry as "kind:position", the kind by name ("kind4" to "kind7" for the undefined
@@ -193,19 +260,16 @@ json image_to_json(const Image& image) {
     const auto& h = image.header;
     json out;
     json header;
-    header["reserved"] = bytes_to_hex(h.reserved);
-    header["first_segment"] = hex_word(h.first_segment);
-    header["word_28"] = hex_word(h.word_28);
-    header["word_2c"] = hex_word(h.word_2c);
-    header["reserved_30"] = hex_word(h.reserved_30);
-    header["id_counter"] = hex_word(h.id_counter);
-    header["reserved_38"] = hex_word(h.reserved_38);
-    header["entry"] = hex_word(h.entry);
-    json table;
-    for (std::size_t t = 0; t < cf::segment_table_count; ++t)
-        table[table_keys[t]] = hex_word(h.segment_table[t]);
-    header["segment_table"] = std::move(table);
-    header["library_end"] = hex_word(h.library_end);
+    header_fields(
+        [&](const HeaderField& f, const auto& member) {
+            json& slot = f.json_group ? header[f.json_group][f.json_key] : header[f.json_key];
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(member)>, std::uint32_t>) {
+                slot = hex_word(member);
+            } else {
+                slot = bytes_to_hex(member);
+            }
+        },
+        h);
     out["header"] = std::move(header);
 
     json libs = json::array();
@@ -250,27 +314,9 @@ Result<Image> image_from_json(const json& j) {
 
     TOCKLY_TRY(header, json_member(j, "header", ""));
     const json& hj = **header;
-    TOCKLY_CHECK(json_only_keys(hj, "header",
-                                {"reserved", "first_segment", "word_28", "word_2c", "reserved_30",
-                                 "id_counter", "reserved_38", "entry", "segment_table", "library_end"}));
-    if (hj.contains("reserved")) {
-        TOCKLY_TRY(r, json_hex(hj["reserved"], "header.reserved"));
-        if (r->size() != cf::reserved_size)
-            return json_error("header.reserved", "must hold exactly 34 bytes");
-        std::copy(r->begin(), r->end(), h.reserved.begin());
-    }
-    // Words that default to the usual values when absent.
-    struct Plain {
-        const char* key;
-        std::uint32_t* target;
-    };
-    for (const Plain& w :
-         {Plain{"word_28", &h.word_28}, Plain{"word_2c", &h.word_2c}, Plain{"reserved_30", &h.reserved_30},
-          Plain{"id_counter", &h.id_counter}, Plain{"reserved_38", &h.reserved_38}}) {
-        if (!hj.contains(w.key)) continue;
-        TOCKLY_TRY(v, json_u32(hj[w.key], std::string("header.") + w.key));
-        *w.target = *v;
-    }
+    TOCKLY_CHECK(header_keys_only(hj));
+    // Fields as given, or the usual values when absent.
+    TOCKLY_CHECK(header_from_json(hj, h, WordSource::stored));
 
     TOCKLY_TRY(libs, json_member(j, "libraries", ""));
     if (!(*libs)->is_array()) return json_error("libraries", "must be an array");
@@ -318,24 +364,7 @@ Result<Image> image_from_json(const json& j) {
         if (e.field == "header.entry") e.field = "header.entry.in_code";
         return e;
     }
-    if (hj.contains("first_segment") && !is_auto(hj["first_segment"])) {
-        TOCKLY_TRY(v, json_u32(hj["first_segment"], "header.first_segment"));
-        h.first_segment = *v;
-    }
-    if (hj.contains("library_end") && !is_auto(hj["library_end"])) {
-        TOCKLY_TRY(v, json_u32(hj["library_end"], "header.library_end"));
-        h.library_end = *v;
-    }
-    if (hj.contains("segment_table") && !is_auto(hj["segment_table"])) {
-        const json& t = hj["segment_table"];
-        if (!t.is_object()) return json_error("header.segment_table", "must be an object or \"auto\"");
-        TOCKLY_CHECK(json_only_keys(t, "header.segment_table", {"const", "form", "help", "code", "var"}));
-        for (std::size_t k = 0; k < cf::segment_table_count; ++k) {
-            if (!t.contains(table_keys[k]) || is_auto(t[table_keys[k]])) continue;
-            TOCKLY_TRY(v, json_u32(t[table_keys[k]], std::string("header.segment_table.") + table_keys[k]));
-            h.segment_table[k] = *v;
-        }
-    }
+    TOCKLY_CHECK(header_from_json(hj, h, WordSource::from_chain));
     return image;
 }
 

@@ -131,6 +131,10 @@ Result<std::uint32_t> json_member_u32(const json& j, const char* key, const std:
 }
 
 Status json_only_keys(const json& j, const std::string& path, std::initializer_list<std::string_view> keys) {
+    return json_only_keys(j, path, std::span<const std::string_view>(keys.begin(), keys.size()));
+}
+
+Status json_only_keys(const json& j, const std::string& path, std::span<const std::string_view> keys) {
     if (!j.is_object()) return json_error(path, "must be an object");
     for (const auto& [key, value] : j.items()) {
         bool allowed = false;

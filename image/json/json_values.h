@@ -38,5 +38,7 @@ Result<std::uint32_t> json_member_u32(const nlohmann::ordered_json& j, const cha
 // Refuses members other than `keys` (a misspelt member would otherwise be silently ignored).
 Status json_only_keys(const nlohmann::ordered_json& j, const std::string& path,
                       std::initializer_list<std::string_view> keys);
+Status json_only_keys(const nlohmann::ordered_json& j, const std::string& path,
+                      std::span<const std::string_view> keys);
 
 }  // namespace tockly::image

@@ -8,6 +8,7 @@
 
 #include "image/byte_writer.h"
 #include "image/const_pool.h"
+#include "image/container_fields.h"
 #include "image/hex_text.h"
 #include "image/json/gbk_text.h"
 #include "image/relocation.h"
@@ -71,24 +72,21 @@ std::string unit_id_text(std::uint32_t id) {
 }
 
 void dump_header(std::ostream& os, const image::Image& img) {
-    const auto& h = img.header;
-    bool reserved_zero =
-        std::all_of(h.reserved.begin(), h.reserved.end(), [](std::uint8_t b) { return b == 0; });
     os << "header\n";
-    os << "  reserved 0x02      " << (reserved_zero ? "all zero" : hex_bytes(h.reserved, 34)) << "\n";
-    os << "  first segment      " << hex(h.first_segment) << "\n";
-    os << "  word 0x28          " << hex(h.word_28) << "\n";
-    os << "  word 0x2c          " << hex(h.word_2c) << "\n";
-    os << "  reserved 0x30      " << hex(h.reserved_30) << "\n";
-    os << "  identifier counter " << hex(h.id_counter) << "\n";
-    os << "  reserved 0x38      " << hex(h.reserved_38) << "\n";
-    os << "  entry              " << hex(h.entry) << "\n";
-    for (std::size_t t = 0; t < cf::segment_table_count; ++t) {
-        std::string label = std::string(cf::table_segment_names[t]) + " segment";
-        label.resize(19, ' ');
-        os << "  " << label << hex(h.segment_table[t]) << "\n";
-    }
-    os << "  library end 0x54   " << hex(h.library_end) << "\n";
+    image::header_fields(
+        [&](const image::HeaderField& f, const auto& member) {
+            std::string label = f.label;
+            label.resize(19, ' ');
+            os << "  " << label;
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(member)>, std::uint32_t>) {
+                os << hex(member) << "\n";
+            } else {
+                const bool zero =
+                    std::all_of(member.begin(), member.end(), [](std::uint8_t b) { return b == 0; });
+                os << (zero ? "all zero" : hex_bytes(member, member.size())) << "\n";
+            }
+        },
+        img.header);
 }
 
 void dump_libraries(std::ostream& os, const image::Image& img) {
