@@ -65,9 +65,7 @@ std::string show(const std::array<T, N>& a) {
     std::string out = "[";
     for (std::size_t i = 0; i < N; ++i) {
         if constexpr (std::is_same_v<T, std::uint8_t>) {
-            char buf[4];
-            std::snprintf(buf, sizeof buf, "%02x", a[i]);
-            out += buf;
+            out += hex_digits(a[i], 2);
         } else {
             out += (i ? " " : "") + show(a[i]);
         }

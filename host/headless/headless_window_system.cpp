@@ -9,15 +9,14 @@
 #include "host/core/unit_design.h"
 #include "image/form_format.h"
 #include "image/gbk_bytes.h"
+#include "image/hex_text.h"
 
 namespace tockly::host::headless {
 
 namespace {
 
 std::string hex_byte(unsigned v) {
-    char buf[3];
-    std::snprintf(buf, sizeof buf, "%02X", v & 0xFFu);
-    return buf;
+    return image::hex_digits(v & 0xFFu, 2, image::HexLetters::upper);
 }
 
 }  // namespace

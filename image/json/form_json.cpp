@@ -7,6 +7,7 @@
 
 #include "image/form_fields.h"
 #include "image/form_writer.h"
+#include "image/hex_text.h"
 #include "image/json/gbk_text.h"
 #include "image/json/json_values.h"
 
@@ -21,13 +22,7 @@ namespace {
 std::string colour_text(Colour c) {
     if (c.is_none()) return "none";
     if ((c.ref >> 24) != 0) return hex_word(c.ref);
-    static const char digits[] = "0123456789abcdef";
-    std::string out = "#";
-    for (std::uint8_t part : {c.red(), c.green(), c.blue()}) {
-        out.push_back(digits[part >> 4]);
-        out.push_back(digits[part & 0xF]);
-    }
-    return out;
+    return "#" + hex_digits(c.red(), 2) + hex_digits(c.green(), 2) + hex_digits(c.blue(), 2);
 }
 
 json to_json_value(std::uint32_t v) {

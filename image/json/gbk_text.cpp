@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "image/gbk_bytes.h"
+#include "image/hex_text.h"
 
 namespace tockly::image {
 
@@ -66,8 +67,7 @@ int hex_value(char c) {
 }
 
 std::string escape(unsigned char b) {
-    static const char digits[] = "0123456789abcdef";
-    return std::string{'\\', 'x', digits[b >> 4], digits[b & 0xF]};
+    return "\\x" + hex_digits(b, 2);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "image/hex_text.h"
 #include "image/json/gbk_text.h"
 
 namespace tockly::image {
@@ -56,21 +57,11 @@ Error json_error(std::string path, std::string reason) {
 }
 
 std::string bytes_to_hex(std::span<const std::uint8_t> bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (std::uint8_t b : bytes) {
-        out.push_back(digits[b >> 4]);
-        out.push_back(digits[b & 0xF]);
-    }
-    return out;
+    return hex_bytes(bytes);
 }
 
 std::string hex_word(std::uint32_t value) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out = "0x";
-    for (int shift = 28; shift >= 0; shift -= 4) out.push_back(digits[(value >> shift) & 0xF]);
-    return out;
+    return hex(value, 8, HexLetters::lower);
 }
 
 Result<std::vector<std::uint8_t>> json_hex(const json& j, const std::string& path) {

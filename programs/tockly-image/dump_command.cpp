@@ -43,13 +43,7 @@ std::string flag_names(std::uint32_t flags) {
 }
 
 std::string hex_bytes(std::span<const std::uint8_t> bytes, std::size_t limit) {
-    std::string out;
-    char buf[4];
-    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", bytes[i]);
-        if (!out.empty()) out += ' ';
-        out += buf;
-    }
+    std::string out = image::hex_bytes(bytes.first(std::min(limit, bytes.size())), " ");
     if (bytes.size() > limit) out += " ...";
     return out;
 }
