@@ -22,7 +22,6 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 import checks as c
 import tockly_e2e as e2e
@@ -100,16 +99,6 @@ def text_box(screenshot, box):
             columns.append(i % w)
             rows.append(i // w)
     return (min(columns), min(rows), max(columns), max(rows)) if columns else None
-
-
-def wait_for(condition, timeout):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.2)
-    return condition()
 
 
 def check_main_window(tockly, ids, dpi, checks):
@@ -202,18 +191,18 @@ def run_at(session, checks, dist, expectations, work, artifacts, dpi, figures):
 
     # About first, before any reminder is due.
     checks.check(tockly.menu(0), f"{dpi} DPI: the System menu opens")
-    about = wait_for(lambda: opened_popups(tockly.trace()), 30)
+    about = c.winenv.wait_for(lambda: opened_popups(tockly.trace()), 30)
     checks.check(about and about[0]["modal"] and about[0]["clock"] < "2024-05-20 13:59:40",
                  f"{dpi} DPI: About is open before the first reminder is due", str(about[:1]))
     # About, four reminders in three seconds, then the chime and the 40-byte reminder at 14:00:00.
     expected_open = 2 + len(MESSAGES)
-    if not checks.check(wait_for(lambda: len(opened_popups(tockly.trace())) >= expected_open, 120),
+    if not checks.check(c.winenv.wait_for(lambda: len(opened_popups(tockly.trace())) >= expected_open, 120),
                         f"{dpi} DPI: every popup opened", str(len(opened_popups(tockly.trace())))):
         return
     chime = check_popups(session, tockly, dpi, artifacts, checks, figures)
 
     # The chime closes itself; the next popup takes its place.
-    late = wait_for(lambda: [w for w in popup_windows(session) if tockly.popup_text(w) == REMINDER_PREFIX + LATE[1]], 60)
+    late = c.winenv.wait_for(lambda: [w for w in popup_windows(session) if tockly.popup_text(w) == REMINDER_PREFIX + LATE[1]], 60)
     if checks.check(bool(late), f"{dpi} DPI: the later reminder shows"):
         checks.equal((late[0]["x"], late[0]["y"], late[0]["w"], late[0]["h"]), chime,
                      f"{dpi} DPI: it takes the place the chime left")
@@ -221,7 +210,7 @@ def run_at(session, checks, dist, expectations, work, artifacts, dpi, figures):
     # Right-clicks close About (the main window takes input again) and every reminder.
     for window in popup_windows(session):
         session.driver("right-click", window["hwnd"])
-    checks.check(wait_for(lambda: not popup_windows(session), 30), f"{dpi} DPI: right-clicks close every popup")
+    checks.check(c.winenv.wait_for(lambda: not popup_windows(session), 30), f"{dpi} DPI: right-clicks close every popup")
     main = session.wait_window(title_prefix=e2e.TITLE_PREFIX, timeout_ms=20000)
     checks.check(main is not None and main["enabled"], f"{dpi} DPI: the main window takes input again")
 
