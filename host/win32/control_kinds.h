@@ -30,6 +30,11 @@ inline DWORD label_alignment(const UnitDesign& design) {
     return (design.centred ? SS_CENTER : SS_LEFT) | (design.v_centred ? SS_CENTERIMAGE : 0);
 }
 
+// A label centred both ways breaks text too wide for one line into centred lines (centred_label.h).
+inline bool label_breaks_lines(const UnitDesign& design) {
+    return design.centred && design.v_centred;
+}
+
 inline constexpr ControlKind control_kinds[] = {
     {.type = UnitType::window},
     {.type = UnitType::menu_item},

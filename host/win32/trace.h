@@ -29,6 +29,9 @@
 //                 when the window thread hears of it
 //     "memory"    "private_bytes" (the process's private memory as Windows counts it),
 //                 "heap_bytes" (blocks in use on the process's heaps): when the main window is shown
+//     "label_lines" "unit", "serial" (of its window), "text", "text_width" (of the text on one
+//                 line), "room" (the label's width, pixels), "lines", "shown": how a label centred
+//                 both ways lays out its text, each time its text or font changes
 //     "calls"     "handler", "omitted", "commands" (a count by name): at the end of an event, the
 //                 bulk commands (reading rows and texts, appending to the list or the save buffer)
 //                 that were not written one by one, see below

@@ -6,6 +6,7 @@
 #include "host/core/runtime.h"
 #include "host/core/shown_item.h"
 #include "host/core/wide_text_win32.h"
+#include "host/win32/centred_label.h"
 #include "host/win32/control_kinds.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
@@ -17,6 +18,27 @@ namespace {
 
 int control_id(std::size_t index) {
     return static_cast<int>(kFirstControlId + index);
+}
+
+// Between popups standing beside each other, in design pixels.
+constexpr int kPopupGap = 4;
+
+Box box_of(const RECT& r) {
+    return Box{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// Brings a row the program has just put into a list into view, scrolling as little as it can.
+void scroll_into_view(HWND list, std::int32_t index) {
+    const auto top = static_cast<std::int32_t>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    const auto row_height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    RECT client{};
+    GetClientRect(list, &client);
+    const std::int32_t rows = row_height > 0 ? std::max(1, static_cast<int>(client.bottom) / row_height) : 1;
+    if (index < top) {
+        SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    } else if (index >= top + rows) {
+        SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index - rows + 1), 0);
+    }
 }
 
 }  // namespace
@@ -141,9 +163,13 @@ void Win32WindowSystem::create_window(WindowInstance& window) {
     const DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) : WS_POPUP;
     const DWORD ex_style = framed ? 0 : (WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     HWND owner = window.modal ? start_window_handle() : nullptr;
+    d.popup = !framed;
+    d.modal = window.modal;
+    const Box place = place_on_screen(
+        Box{scale(self.place.left), scale(self.place.top), scale(self.place.width), scale(self.place.height)},
+        d.popup);
     d.hwnd = CreateWindowExW(ex_style, kWindowClass, wide_from_gbk(window.self().text).c_str(), style,
-                             scale(self.place.left), scale(self.place.top), scale(self.place.width),
-                             scale(self.place.height), owner, nullptr, instance_, &d);
+                             place.left, place.top, place.width, place.height, owner, nullptr, instance_, &d);
     if (d.hwnd == nullptr) {
         host_error("the window " + std::to_string(window.id()) + " could not be created");
         return;
@@ -157,6 +183,29 @@ void Win32WindowSystem::create_window(WindowInstance& window) {
             EnableWindow(other->hwnd, FALSE);
             d.disabled_for_modal.push_back(other->hwnd);
         }
+    }
+}
+
+Box Win32WindowSystem::place_on_screen(const Box& design, bool popup) const {
+    const RECT wanted{design.left, design.top, design.right(), design.bottom()};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) return design;
+    const Box area = box_of(monitor.rcWork);
+    if (!popup) return fit_inside(design, area);
+    std::vector<Box> shown;
+    for (const auto& [serial, other] : windows_) {
+        RECT r{};
+        if (other->popup && other->hwnd != nullptr && GetWindowRect(other->hwnd, &r))
+            shown.push_back(box_of(r));
+    }
+    return popup_place(design, shown, area, scale(kPopupGap));
+}
+
+void Win32WindowSystem::raise_modal_popups() {
+    for (const auto& [serial, other] : windows_) {
+        if (other->popup && other->modal && other->hwnd != nullptr && IsWindowVisible(other->hwnd))
+            SetWindowPos(other->hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
@@ -200,6 +249,10 @@ HWND Win32WindowSystem::create_control(WindowInstance& window, WindowData& data,
     if (hwnd == nullptr) return nullptr;
     data.controls.push_back(Control{unit.id(), index, hwnd, nullptr});
     Control& control = data.controls.back();
+    if (unit.type() == UnitType::label && label_breaks_lines(design)) {
+        break_label_lines(hwnd);
+        control.breaks_lines = true;
+    }
     if (kind.takes_font) {
         control.font = make_font(unit);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
@@ -255,6 +308,7 @@ void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState
     const HostUpdate updating(data);
     const UnitType t = unit.type();
     if (control_kind(t).shows_caption) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+    if (control.breaks_lines) trace_label_lines(data, unit, control);
     if (t == UnitType::edit_box) {
         if (!unit.visible) {
             control.text_pending = true;
@@ -287,6 +341,7 @@ void Win32WindowSystem::show_window(WindowInstance& window) {
     if (window.serial != start_serial_ && !window.modal) how = SW_SHOWNOACTIVATE;
     ShowWindow(data->hwnd, how);
     UpdateWindow(data->hwnd);
+    if (data->popup && !data->modal) raise_modal_popups();
 }
 
 void Win32WindowSystem::destroy_window(WindowInstance& window) {
@@ -308,6 +363,20 @@ void Win32WindowSystem::destroy_window(WindowInstance& window) {
     }
     window.system_data = nullptr;
     windows_.erase(window.serial);
+}
+
+void Win32WindowSystem::trace_label_lines(const WindowData& data, const UnitState& unit,
+                                          const Control& control) {
+    if (trace_ == nullptr) return;
+    const LabelLayout layout = label_layout(control.hwnd);
+    trace_->write(trace_->line("label_lines")
+                      .text("unit", hex_id(unit.id()))
+                      .number("serial", static_cast<std::int64_t>(data.serial))
+                      .text("text", Trace::utf8(unit.text))
+                      .number("text_width", layout.text_width)
+                      .number("room", layout.room)
+                      .number("lines", static_cast<std::int64_t>(layout.lines))
+                      .number("shown", static_cast<std::int64_t>(layout.shown)));
 }
 
 void Win32WindowSystem::trace_window(const char* kind, const WindowInstance& window) {
@@ -367,6 +436,7 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
             if (control->font != nullptr) DeleteObject(control->font);
             control->font = font;
             InvalidateRect(control->hwnd, nullptr, TRUE);
+            if (control->breaks_lines) trace_label_lines(*data, unit, *control);
             break;
         }
         case Change::text_colour:
@@ -403,6 +473,8 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
     }
     if (SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0) != list.selection)
         SendMessageW(control->hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
+    // The user sees the entry taken: an add, a countdown or a modify puts its row in view.
+    if (edit == ItemEdit::inserted) scroll_into_view(control->hwnd, index);
 }
 
 void Win32WindowSystem::set_focus(WindowInstance& window, UnitState& unit) {

@@ -19,6 +19,7 @@
 #include "host/win32/sound_player.h"
 #include "host/win32/system_timers.h"
 #include "host/win32/tray_icon.h"
+#include "host/win32/window_places.h"
 
 namespace tockly::host {
 class Runtime;
@@ -85,12 +86,16 @@ class Win32WindowSystem final : public WindowSystem {
         // A list box filled before its window is first shown (start-up appends every row of the
         // table) gets its rows in one go when the window is shown.
         bool items_pending = false;
+        // A label that draws text too wide for one line as centred lines.
+        bool breaks_lines = false;
     };
     struct WindowData {
         std::uint64_t serial = 0;
         HWND hwnd = nullptr;
         std::vector<Control> controls;
         std::vector<HWND> disabled_for_modal;  // windows this modal window disabled
+        bool popup = false;  // a strip without a frame, placed beside the popups already shown
+        bool modal = false;
         bool shown = false;
         int updating = 0;  // >0 while the host itself changes a control (no input events)
     };
@@ -129,6 +134,12 @@ class Win32WindowSystem final : public WindowSystem {
     void remove_tray_icon();
     void shut_down();
     void trace_window(const char* kind, const WindowInstance& window);
+    // The lines a label that breaks lines draws its text in now (for the tests).
+    void trace_label_lines(const WindowData& data, const UnitState& unit, const Control& control);
+    // Where a window of the design place `design` (scaled) goes on the screen.
+    Box place_on_screen(const Box& design, bool popup) const;
+    // Modal popups above those opened after them, so that what takes the input stays in sight.
+    void raise_modal_popups();
     void command_message(WindowData& data, WPARAM wparam, LPARAM lparam);
     // Another start, the session's end, the clock set, waking up (window_proc.cpp).
     bool life_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);

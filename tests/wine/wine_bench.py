@@ -44,7 +44,7 @@ def click_times(session, hwnd, button_id, trace_path, kind, name=None):
     before = count_lines(trace_path, kind, name)
     for n in range(1, SAVES + 1):
         session.driver("post", hwnd, WM_COMMAND, button_id, 1)
-        wait_for(lambda: count_lines(trace_path, kind, name) >= before + n, 600)
+        winenv.wait_for(lambda: count_lines(trace_path, kind, name) >= before + n, 600)
         time.sleep(1)
 
 
@@ -72,16 +72,6 @@ def private_kb(pid):
         return total
     except OSError:
         return None
-
-
-def wait_for(condition, timeout):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    return None
 
 
 def percentile(values, fraction):
@@ -136,7 +126,7 @@ def start(session, work, dist, rows, name):
     process = session.start(os.path.join(app_dir, "Tockly.exe"), cwd=app_dir,
                             extra_env={"TOCKLY_TRACE": trace_path, "TOCKLY_CLOCK_START": CLOCK_START},
                             log=os.path.join(work, f"wine-{name}.log"))
-    shown = wait_for(lambda: any(marker in line for line in tail.new_lines()), 900)
+    shown = winenv.wait_for(lambda: any(marker in line for line in tail.new_lines()), 900)
     if not shown:
         return process, trace_path, None
     return process, trace_path, shown_after(trace_path, started) or time.time() - started

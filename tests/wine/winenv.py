@@ -117,6 +117,18 @@ def prepare_prefix(wine, work, prefix):
         make_prefix(wine, prefix)
 
 
+def wait_for(condition, timeout, interval=0.05):
+    """Polls `condition` until it gives a true value, which is returned; after `timeout` seconds
+    its last value."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(interval)
+    return condition()
+
+
 def read_json_lines(path):
     """The JSON objects of a file written a line each (a trace), skipping a line cut short."""
     lines = []

@@ -152,7 +152,8 @@ std::string describe_child(HWND top, HWND child, std::size_t longest_item) {
         out += ",\"checked\":" + number(send(child, BM_GETCHECK, 0, 0));
     } else if (lstrcmpiW(cls.c_str(), L"ListBox") == 0) {
         out += item_texts(child, false, longest_item) +
-               ",\"selected\":" + number(send(child, LB_GETCURSEL, 0, 0));
+               ",\"selected\":" + number(send(child, LB_GETCURSEL, 0, 0)) +
+               ",\"top\":" + number(send(child, LB_GETTOPINDEX, 0, 0));
     } else if (lstrcmpiW(cls.c_str(), L"ComboBox") == 0) {
         out += item_texts(child, true, longest_item) +
                ",\"selected\":" + number(send(child, CB_GETCURSEL, 0, 0));

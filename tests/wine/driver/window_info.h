@@ -29,7 +29,8 @@ std::wstring window_text(HWND window);
 std::string describe_top_level(HWND window);
 // {"hwnd", "parent", "class", "id", "text", "x", "y", "w", "h" (in the client area of `top`),
 //  "visible" (shown on screen), "own_visible" (its own WS_VISIBLE), "enabled", "style",
-//  "checked" (buttons), "items", "item_lengths" and "selected" (list and combo boxes), "focused"}.
+//  "checked" (buttons), "items", "item_lengths" and "selected" (list and combo boxes), "top" (list boxes: the
+//  first row in view), "focused"}.
 // Items longer than `longest_item` UTF-16 units have a null text.
 std::string describe_child(HWND top, HWND child, std::size_t longest_item);
 
