@@ -32,6 +32,7 @@ struct Builder {
     const HandlerOffsets& handlers;
     FormWindow window;
 
+    // A unit, bound to the events the handler list says it answers, in the list's order.
     FormUnit& add(const Unit& unit, std::string name, Place place, std::uint32_t flags, PropertyBlob blob,
                   std::uint32_t parent = 0) {
         UnitRecord r;
@@ -41,21 +42,25 @@ struct Builder {
         r.flags = flags;
         r.parent = parent;
         r.blob = std::move(blob);
+        for (const HandlerBinding& b : handler_bindings) {
+            if (b.unit.id == unit.id && b.unit.window == unit.window)
+                r.bindings.push_back(EventBinding{*b.event, handlers[b.id]});
+        }
         window.units.push_back(FormUnit{unit.id, std::move(r)});
         return window.units.back();
     }
 
-    void bind(FormUnit& unit, std::int32_t event, HandlerId handler) {
-        unit.unit()->bindings.push_back(EventBinding{event, handlers[handler]});
-    }
-
-    void menu(const Unit& unit, std::uint32_t level, std::uint32_t state, std::string caption,
-              std::int32_t handler) {
+    // A menu item, with the handler the list names for it, if any.
+    void menu(const Unit& unit, std::uint32_t level, std::uint32_t state, std::string caption) {
         MenuItemRecord m;
         m.level = level;
         m.state = state;
         m.caption = std::move(caption);
-        m.handler = handler;
+        m.handler = form_format::menu_no_handler;
+        for (const HandlerBinding& b : handler_bindings) {
+            if (b.unit.id == unit.id && b.unit.window == unit.window)
+                m.handler = static_cast<std::int32_t>(handlers[b.id]);
+        }
         window.units.push_back(FormUnit{unit.id, std::move(m)});
     }
 };
@@ -135,32 +140,26 @@ FormWindow main_window(const HandlerOffsets& handlers) {
     self_blob.frame_style = 2;
     self_blob.background = window_green;
     self_blob.caption = "Tockly —— 桌面定时闹钟 版本1.0";
-    FormUnit& self = f.add(主窗口, "", {50, 50, 383, 513}, shown, self_blob);
-    f.bind(self, event::created, HandlerId::on_main_created);
-    f.bind(self, event::tray_notify, HandlerId::on_tray_notify);
-    f.bind(self, event::placement, HandlerId::on_main_placement);
-    f.bind(self, event::right_button, HandlerId::on_main_rclick);
+    f.add(主窗口, "", {50, 50, 383, 513}, shown, self_blob);
 
     const LogFont value_font = song(-15, 700);
     const Colour value_background = Colour::rgb(255, 232, 208);
 
     f.add(标签10, "标签10", {320, 48, 40, 24}, hidden, label("反馈提示", black, Colour::none()));
     f.add(编辑框索引, "编辑框索引", {24, 408, 48, 24}, hidden, edit("现行索引"));
-    f.bind(f.add(按钮4, "按钮4", {10, 333, 81, 22}, shown | disabled | tab_stop, button("保存修改")),
-           event::clicked, HandlerId::on_save_changes);
+    f.add(按钮4, "按钮4", {10, 333, 81, 22}, shown | disabled | tab_stop, button("保存修改"));
     f.add(标签三, "标签三", {267, 18, 24, 17}, shown, label("", black, value_background, value_font, true),
           分组框1.id);
     f.add(标签二, "标签二", {179, 18, 24, 17}, shown, label("", black, value_background, value_font, true),
           分组框1.id);
     f.add(标签一, "标签一", {98, 18, 24, 17}, shown, label("", black, value_background, value_font, true),
           分组框1.id);
-    f.bind(f.add(组合框3, "组合框3", {264, 16, 47, 20}, shown, time_combo(59), 分组框1.id),
-           event::item_changed, HandlerId::on_second_chosen);
+    f.add(组合框3, "组合框3", {264, 16, 47, 20}, shown, time_combo(59), 分组框1.id);
     f.add(编辑框读表, "编辑框读表", {96, 424, 224, 24}, hidden, EmptyBlob{});
     f.add(编辑框写表, "编辑框写表", {96, 400, 224, 24}, hidden, EmptyBlob{});
-    f.menu(系统, 0, 1, "系统", form_format::menu_no_handler);
-    f.menu(关于, 1, 0, "关于", static_cast<std::int32_t>(handlers[HandlerId::on_about]));
-    f.menu(退出, 1, 0, "退出", static_cast<std::int32_t>(handlers[HandlerId::on_exit]));
+    f.menu(系统, 0, 1, "系统");
+    f.menu(关于, 1, 0, "关于");
+    f.menu(退出, 1, 0, "退出");
     f.add(标签9, "标签9", {312, 16, 48, 24}, hidden, label("反馈提示", black, Colour::none()));
 
     CheckBoxBlob chime;
@@ -181,13 +180,11 @@ FormWindow main_window(const HandlerOffsets& handlers) {
     std::memcpy(fragment_font.face_bytes.data() + 5, "黑体", 4);
     f.add(编辑框a, "编辑框a", {264, 144, 32, 24}, hidden, edit("", red, black, fragment_font));
 
-    f.bind(f.add(按钮3, "按钮3", {12, 17, 72, 22}, shown | tab_stop, button("选择铃声"), 分组框3.id),
-           event::clicked, HandlerId::on_choose_ringtone);
+    f.add(按钮3, "按钮3", {12, 17, 72, 22}, shown | tab_stop, button("选择铃声"), 分组框3.id);
     f.add(编辑框5, "编辑框5", {103, 203, 256, 20}, shown | tab_stop, edit(""));
     f.add(标签7, "标签7", {180, 19, 72, 16}, shown,
           label("--- 输入分钟", Colour::rgb(192, 96, 0), window_green, song(-12, 400)), 分组框2.id);
-    f.bind(f.add(编辑框4, "编辑框4", {94, 17, 80, 20}, shown | tab_stop, EmptyBlob{}, 分组框2.id),
-           event::content_changed, HandlerId::on_countdown_typed);
+    f.add(编辑框4, "编辑框4", {94, 17, 80, 20}, shown | tab_stop, EmptyBlob{}, 分组框2.id);
     f.add(分组框2, "分组框2", {10, 132, 358, 47}, shown, group("按倒计时")).unit()->children = {标签7.id,
                                                                                                 编辑框4.id};
 
@@ -196,41 +193,33 @@ FormWindow main_window(const HandlerOffsets& handlers) {
     f.add(标签5, "标签5", {166, 99, 13, 16}, shown, label("分", black, window_green, unit_font));
     f.add(标签4, "标签4", {86, 99, 13, 16}, shown, label("时", black, window_green, unit_font));
     f.add(单选框3, "单选框3", {21, 297, 80, 24}, shown | tab_stop, radio("定时关机：", false));
-    f.bind(f.add(单选框2, "单选框2", {21, 265, 80, 24}, shown | tab_stop, radio("运行程序：", false)),
-           event::clicked, HandlerId::on_program_radio);
-    f.bind(f.add(单选框1, "单选框1", {21, 233, 80, 24}, shown | tab_stop, radio("温馨提示：", true)),
-           event::clicked, HandlerId::on_reminder_radio);
+    f.add(单选框2, "单选框2", {21, 265, 80, 24}, shown | tab_stop, radio("运行程序：", false));
+    f.add(单选框1, "单选框1", {21, 233, 80, 24}, shown | tab_stop, radio("温馨提示：", true));
     f.add(编辑框3, "编辑框3", {103, 298, 256, 20}, shown | disabled | tab_stop,
           edit("时间到达后将在5秒后关机！"));
     f.add(编辑框2, "编辑框2", {103, 266, 256, 20}, shown | tab_stop, edit("---- 选择要运行的程序 ----"));
     f.add(编辑框1, "编辑框1", {103, 234, 256, 20}, shown | tab_stop, edit("---- 填写提示信息！----"));
-    f.bind(f.add(按钮2, "按钮2", {195, 333, 81, 22}, shown | tab_stop, button("删除时间")), event::clicked,
-           HandlerId::on_delete);
-    f.bind(f.add(按钮1, "按钮1", {103, 333, 81, 22}, shown | tab_stop, button("添加时间")), event::clicked,
-           HandlerId::on_add);
+    f.add(按钮2, "按钮2", {195, 333, 81, 22}, shown | tab_stop, button("删除时间"));
+    f.add(按钮1, "按钮1", {103, 333, 81, 22}, shown | tab_stop, button("添加时间"));
 
     ListBoxBlob table;
     table.font = song(-12, 400);
     table.text_colour = black;
     table.background = Colour::rgb(232, 244, 255);
-    f.bind(f.add(列表框1, "列表框1", {10, 376, 358, 97}, shown | tab_stop, table), event::double_clicked,
-           HandlerId::on_list_dblclick);
+    f.add(列表框1, "列表框1", {10, 376, 358, 97}, shown | tab_stop, table);
 
     const LogFont clock_font = song(-56, 700);
     const Colour clock_red = Colour::rgb(198, 0, 5);
     f.add(标签3, "标签3", {247, 10, 64, 56}, shown, label("00", clock_red, window_green, clock_font));
     f.add(标签2, "标签2", {159, 10, 88, 56}, shown, label("00:", clock_red, window_green, clock_font));
-    f.bind(f.add(时钟1, "时钟1", {2, 2, 32, 32}, non_visual, TimerBlob{1000}), event::tick,
-           HandlerId::on_tick);
+    f.add(时钟1, "时钟1", {2, 2, 32, 32}, non_visual, TimerBlob{1000});
     f.add(标签1, "标签1", {71, 10, 88, 56}, shown, label("00:", clock_red, window_green, clock_font));
     f.add(分组框1, "分组框1", {10, 80, 358, 48}, shown, group("按时间")).unit()->children = {
         标签三.id, 标签二.id, 标签一.id, 组合框3.id, 组合框1.id, 组合框2.id};
     f.add(分组框3, "分组框3", {10, 185, 358, 142}, shown, group("选择功能")).unit()->children = {按钮3.id};
     f.add(外形框1, "外形框1", {10, 359, 358, 17}, shown, EmptyBlob{});
-    f.bind(f.add(组合框1, "组合框1", {95, 16, 47, 20}, shown, time_combo(23), 分组框1.id),
-           event::item_changed, HandlerId::on_hour_chosen);
-    f.bind(f.add(组合框2, "组合框2", {176, 16, 47, 20}, shown, time_combo(59), 分组框1.id),
-           event::item_changed, HandlerId::on_minute_chosen);
+    f.add(组合框1, "组合框1", {95, 16, 47, 20}, shown, time_combo(23), 分组框1.id);
+    f.add(组合框2, "组合框2", {176, 16, 47, 20}, shown, time_combo(59), 分组框1.id);
     return std::move(f.window);
 }
 
@@ -249,13 +238,9 @@ FormWindow popup_window(const HandlerOffsets& handlers) {
     self_blob.reserved[(60 - 16) / 4] = 1;
     self_blob.reserved[(64 - 16) / 4] = 2;
     self_blob.reserved[(68 - 16) / 4] = 1;
-    FormUnit& self = f.add(弹出窗口, "", {50, 50, 344, 40}, shown, self_blob);
-    f.bind(self, event::created, HandlerId::on_popup_created);
-    f.bind(self, event::destroying, HandlerId::on_popup_destroy);
-    f.bind(self, event::right_button, HandlerId::on_popup_rclick);
+    f.add(弹出窗口, "", {50, 50, 344, 40}, shown, self_blob);
 
-    f.bind(f.add(时钟2, "时钟2", {16, 88, 32, 32}, non_visual, TimerBlob{0}), event::tick,
-           HandlerId::on_popup_timer);
+    f.add(时钟2, "时钟2", {16, 88, 32, 32}, non_visual, TimerBlob{0});
     // Disabled so that a right-click on it reaches the window, which closes.
     f.add(
         标签, "标签", {0, -1, 344, 42}, shown | disabled,

@@ -12,42 +12,19 @@
 
 #include <cstdint>
 
+#include "app/handler_ids.h"
 #include "host/host.h"
 
 namespace tockly::app::handlers {
 
 using host::Host;
 
-// Start-up, ringtone choice, System menu (handlers_startup.cpp).
-void on_main_created(Host& host, const std::uint32_t* args);
-void on_choose_ringtone(Host& host, const std::uint32_t* args);
-void on_main_rclick(Host& host, const std::uint32_t* args);
-
-// Editing entries (handlers_editing.cpp).
-void on_add(Host& host, const std::uint32_t* args);
-void on_delete(Host& host, const std::uint32_t* args);
-void on_save_changes(Host& host, const std::uint32_t* args);
-void on_list_dblclick(Host& host, const std::uint32_t* args);
-void on_hour_chosen(Host& host, const std::uint32_t* args);
-void on_minute_chosen(Host& host, const std::uint32_t* args);
-void on_second_chosen(Host& host, const std::uint32_t* args);
-void on_reminder_radio(Host& host, const std::uint32_t* args);
-void on_program_radio(Host& host, const std::uint32_t* args);
-void on_countdown_typed(Host& host, const std::uint32_t* args);
-
-// The time check (handlers_time_check.cpp).
-void on_tick(Host& host, const std::uint32_t* args);
-
-// The popup window (handlers_popup.cpp).
-void on_popup_created(Host& host, const std::uint32_t* args);
-void on_popup_destroy(Host& host, const std::uint32_t* args);
-void on_popup_rclick(Host& host, const std::uint32_t* args);
-void on_popup_timer(Host& host, const std::uint32_t* args);
-
-// Tray, About, Exit (handlers_window.cpp).
-void on_tray_notify(Host& host, const std::uint32_t* args);
-void on_main_placement(Host& host, const std::uint32_t* args);
-void on_about(Host& host, const std::uint32_t* args);
-void on_exit(Host& host, const std::uint32_t* args);
+// One per entry of the handler list (app/handler_ids.h), grouped by flow: start-up, ringtone choice
+// and System menu in handlers_startup.cpp; editing entries in handlers_editing.cpp; the time check
+// in handlers_time_check.cpp; the popup window in handlers_popup.cpp; tray, About and Exit in
+// handlers_window.cpp.
+#define TOCKLY_HANDLER_DECLARATION(name, unit, event) void name(Host& host, const std::uint32_t* args);
+TOCKLY_HANDLERS(TOCKLY_HANDLER_DECLARATION)
+#undef TOCKLY_HANDLER_DECLARATION
 
 }  // namespace tockly::app::handlers
