@@ -6,23 +6,20 @@
 
 namespace tockly::app::handlers {
 
-namespace {
-constexpr std::int32_t placement_normal = 1;
-constexpr std::int32_t placement_minimised = 2;
-constexpr std::uint32_t tray_kind_restore = 3;
-}  // namespace
-
 void on_main_placement(Host& host, const std::uint32_t*) {
-    if (calls::read_int(host, 主窗口, host::property::window_placement) != placement_minimised) return;
+    if (calls::read_int(host, 主窗口, host::property::window_placement) !=
+        static_cast<std::int32_t>(host::placement::minimised))
+        return;
     calls::write_int(host, 主窗口, host::property::window_visible, 0);
     calls::set_tray_icon(host, 主窗口, pool_item(ConstId::icon), k(ConstId::tray_tip));
     calls::write_int(host, 主窗口, host::property::window_visible, 0);
 }
 
 void on_tray_notify(Host& host, const std::uint32_t* args) {
-    if (args == nullptr || args[0] != tray_kind_restore) return;
+    if (args == nullptr || args[0] != host::tray_kind::left_click) return;
     calls::write_int(host, 主窗口, host::property::window_visible, 1);
-    calls::write_int(host, 主窗口, host::property::window_placement, placement_normal);
+    calls::write_int(host, 主窗口, host::property::window_placement,
+                     static_cast<std::int32_t>(host::placement::normal));
 }
 
 void on_about(Host& host, const std::uint32_t*) {

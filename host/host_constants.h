@@ -91,7 +91,7 @@ inline constexpr std::uint32_t date_part_minutes = 7;
 // Property indices, per unit type.
 namespace property {
 inline constexpr std::uint32_t window_visible = 5;
-inline constexpr std::uint32_t window_placement = 0x12;  // 1 normal, 2 minimised
+inline constexpr std::uint32_t window_placement = 0x12;  // host::placement
 inline constexpr std::uint32_t edit_content = 8;
 inline constexpr std::uint32_t label_caption = 8;
 inline constexpr std::uint32_t label_font = 0xf;  // element 5: size in points
@@ -122,6 +122,17 @@ inline constexpr std::uint32_t create_start_window = 0x2c;
 inline constexpr std::uint32_t register_cleanup = 0x30;  // clean-up routine and the value 3
 inline constexpr std::uint32_t table_size = 0x34;
 }  // namespace slot
+
+// A window's placement state, the value of property::window_placement.
+namespace placement {
+inline constexpr std::uint32_t normal = 1;
+inline constexpr std::uint32_t minimised = 2;
+}  // namespace placement
+
+// What a tray icon notification tells its window (the event's one argument).
+namespace tray_kind {
+inline constexpr std::uint32_t left_click = 3;  // the icon was clicked with the left button
+}  // namespace tray_kind
 
 namespace fatal_code {
 inline constexpr std::uint32_t index_past_end = 1;

@@ -46,6 +46,10 @@ struct RelocationBases {
     std::uint32_t base_for(RelocationKind kind) const;
 };
 
+// Bases for a copy of the code that is relocated but never run (the headless host, checks,
+// tests): distinct, recognisable values, so a relocated word shows which segment it points into.
+inline constexpr RelocationBases stand_in_bases{0x10000000, 0x20000000, 0x30000000, 0x40000000};
+
 // Adds each entry's base to the u32 at its position, in 32-bit arithmetic (wrapping as the target
 // does). Refuses an unknown kind or a position without room for 4 bytes; `code` is then
 // unchanged.

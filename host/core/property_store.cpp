@@ -79,7 +79,9 @@ std::optional<Change> write_unit_property(UnitState& unit, std::uint32_t index, 
             return set(unit.disabled, word != 0, Change::disabled);
         case Property::placement:
             // 2 minimises; any other value restores.
-            return set(unit.placement, word == 2 ? 2u : 1u, Change::placement);
+            return set(unit.placement,
+                       word == placement::minimised ? placement::minimised : placement::normal,
+                       Change::placement);
         case Property::text:
             return set_text(unit.text, text, Change::text);
         case Property::font_size: {

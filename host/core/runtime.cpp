@@ -363,8 +363,8 @@ bool Runtime::minimize(WindowInstance& window) {
     if (!accepts_input(window, "minimize", window.self().name())) return false;
     popped_menu_.reset();
     UnitState& self = window.self();
-    if (self.placement != 2) {
-        self.placement = 2;
+    if (self.placement != placement::minimised) {
+        self.placement = placement::minimised;
         changed(window, self, Change::placement);
     }
     deliver(window, self, kPlacement);
@@ -372,7 +372,7 @@ bool Runtime::minimize(WindowInstance& window) {
 }
 
 void Runtime::restored(WindowInstance& window) {
-    window.self().placement = 1;
+    window.self().placement = placement::normal;
 }
 
 bool Runtime::tray_notify(WindowInstance& window, std::uint32_t kind) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/core/unit_design.h"
+#include "host/host_constants.h"
 
 namespace tockly::host {
 
@@ -28,8 +29,8 @@ struct UnitState {
     std::uint32_t period_ms = 0;          // timer
     std::int32_t font_height = -12;
     std::uint32_t text_colour = 0;
-    std::uint32_t placement = 1;  // window: 1 normal, 2 minimised
-    std::string file_name;        // common dialog: the chosen file
+    std::uint32_t placement = placement::normal;  // window
+    std::string file_name;                        // common dialog: the chosen file
     std::int64_t last_tick_second =
         std::numeric_limits<std::int64_t>::min();  // a second-boundary timer: the second last handled
 

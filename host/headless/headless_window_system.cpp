@@ -123,7 +123,7 @@ void HeadlessWindowSystem::unit_changed(WindowInstance& window, UnitState& unit,
     } else if (what == Change::placement) {
         record(Json{{"effect", "placement"},
                     {"window", window_label(window)},
-                    {"state", unit.placement == 2 ? "minimised" : "normal"}});
+                    {"state", unit.placement == placement::minimised ? "minimised" : "normal"}});
     }
 }
 

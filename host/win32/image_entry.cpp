@@ -19,8 +19,7 @@ namespace {
 // addresses it relocates that copy with are never executed.
 image::Result<LoadedImage> load_checked(std::span<const std::uint8_t> bytes,
                                         std::span<const HandlerEntry> handlers) {
-    return load_image(bytes, handlers,
-                      image::RelocationBases{0x10000000, 0x20000000, 0x30000000, 0x40000000});
+    return load_image(bytes, handlers, image::stand_in_bases);
 }
 
 }  // namespace

@@ -157,11 +157,10 @@ void Win32WindowSystem::remove_tray_icon() {
 }
 
 void Win32WindowSystem::tray_message(LPARAM lparam) {
-    // A left click on the icon is notification kind 3.
     if (LOWORD(lparam) != WM_LBUTTONUP || runtime_ == nullptr) return;
     for (WindowInstance* w : runtime_->open_windows()) {
         if (w->serial == tray_window_serial_) {
-            runtime_->tray_notify(*w, 3);
+            runtime_->tray_notify(*w, tray_kind::left_click);
             return;
         }
     }

@@ -399,9 +399,9 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
         if (what == Change::visible) {
             ShowWindow(data->hwnd, unit.visible ? SW_SHOW : SW_HIDE);
         } else if (what == Change::placement) {
-            if (unit.placement == 2 && !IsIconic(data->hwnd)) {
+            if (unit.placement == placement::minimised && !IsIconic(data->hwnd)) {
                 ShowWindow(data->hwnd, SW_MINIMIZE);
-            } else if (unit.placement != 2) {
+            } else if (unit.placement != placement::minimised) {
                 if (IsIconic(data->hwnd)) ShowWindow(data->hwnd, SW_RESTORE);
                 if (IsWindowVisible(data->hwnd)) SetForegroundWindow(data->hwnd);
             }

@@ -52,7 +52,7 @@ class Win32ContractHost final : public ContractHost {
         : folder_(own_folder()),
           bytes_(make_image()),
           loaded_(
-              host::load_image(bytes_, handler_table(), {0x10000000, 0x20000000, 0x30000000, 0x40000000})) {
+              host::load_image(bytes_, handler_table(), image::stand_in_bases)) {
         if (!loaded_) throw std::runtime_error("the contract image is refused: " + loaded_.error().message());
         remove_data_file();
         reset_program();

@@ -18,7 +18,7 @@ namespace {
 
 using namespace image;
 
-const RelocationBases kBases{0x10000000, 0x20000000, 0x30000000, 0x40000000};
+const RelocationBases kBases = image::stand_in_bases;
 
 Image tockly_image() {
     auto built = build_tockly_image({});
