@@ -185,7 +185,8 @@ FIRST_SLOT_AFTER_HOUR_S, SLOT_S, HEARD_AFTER_S = 20, 12, 3
 
 
 def make_hour_ringtones(folder):
-    """(name, file, what is heard at the end) of the table, and the long ringtone of the hour."""
+    """The long good ringtone, which the hour's reminder plays (the table's good MP3), and (name,
+    file, what is heard at the end) of the rest of the table."""
     wav, good = os.path.join(folder, "long.wav"), os.path.join(folder, "long.mp3")
     subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "12", "sine", str(RINGTONE_HZ),
                     "vol", "0.5"], check=True, capture_output=True, timeout=60)
@@ -201,8 +202,7 @@ def make_hour_ringtones(folder):
     shutil.copy(wav, os.path.join(folder, "wave.mp3"))
     table = [("zeros-first", os.path.join(folder, "zeros-first.mp3"), "ringtone"),
              ("wave-named-mp3", os.path.join(folder, "wave.mp3"), "ringtone"),
-             ("tag-only", os.path.join(folder, "tag-only.mp3"), "built-in"),
-             ("good", good, "ringtone")]
+             ("tag-only", os.path.join(folder, "tag-only.mp3"), "built-in")]
     return good, table
 
 
@@ -230,7 +230,8 @@ def close_newest_popup(session, tockly):
 
 
 def check_hour(session, tockly, checks, artifacts, figures):
-    """The reminder due at the chime's second keeps its ringtone when the chime closes itself."""
+    """The reminder due at the chime's second keeps its ringtone (a good MP3) when the chime closes
+    itself."""
     ticked = wait_ticks_until(tockly, HOUR + datetime.timedelta(seconds=6), 90)
     checks.check(ticked, "hour: the clock ticks past the chime's close")
     sound, detail = hear(session, artifacts, "hour-after-chime", 1.5)
