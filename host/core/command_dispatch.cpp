@@ -66,15 +66,15 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
                 bad_call(what.text() + ": no sound data");
                 return 0;
             }
-            ws_.play_wav(bytes, arg_logical(args, 1, true));
+            ws_.play_wav(sound_owner(), bytes, arg_logical(args, 1, true));
             return 1;
         }
         case c::stop_sound:
-            ws_.stop_sound();
+            ws_.stop_sound(sound_owner());
             return 0;
 
         case c::play_mp3:
-            return ws_.play_mp3(arg_text(args, 1), arg_int(args, 0, 1)) ? 1 : 0;
+            return ws_.play_mp3(sound_owner(), arg_text(args, 1), arg_int(args, 0, 1)) ? 1 : 0;
 
         case c::open_window: {
             auto ref = arg_unit(args, 0);

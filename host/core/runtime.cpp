@@ -221,6 +221,10 @@ void Runtime::run_handler(WindowInstance& window, std::uint32_t handler,
     handlers_[handler].fn(*this, words.data());
 }
 
+SoundOwner Runtime::sound_owner() const {
+    return context_.empty() ? 0 : context_.back()->serial;
+}
+
 void Runtime::deliver(WindowInstance& window, UnitState& unit, std::int32_t event,
                       std::span<const std::uint32_t> args) {
     if (window.destroyed || finished_) return;

@@ -163,6 +163,8 @@ class Runtime final : public Host {
     std::uint64_t text_result(std::string_view bytes);
     std::uint64_t unit_command(std::uint32_t command, std::span<const ArgRecord> args);
     void bad_call(std::string what);
+    // The window whose handler is running: a sound it starts or stops is its own.
+    SoundOwner sound_owner() const;
 
     const ProgramDesign& design_;
     std::span<const HandlerEntry> handlers_;

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "host/core/property_store.h"
+#include "host/core/sound_owners.h"
 #include "host/core/unit_state.h"
 
 namespace tockly::host {
@@ -65,11 +66,12 @@ class WindowSystem {
     virtual void input_refused(std::string_view what, std::string_view target) = 0;
 
     // --- Sound and processes ----------------------------------------------------------------
+    // Each sound belongs to the window whose handler asked for it (`owner`, see sound_owners.h).
     // Whether playback of the MP3 file started.
-    virtual bool play_mp3(std::string_view path, std::int32_t times) = 0;
-    virtual void play_wav(std::span<const std::uint8_t> wav, bool repeat) = 0;
-    // Ends whatever is playing, MP3 and WAV alike.
-    virtual void stop_sound() = 0;
+    virtual bool play_mp3(SoundOwner owner, std::string_view path, std::int32_t times) = 0;
+    virtual void play_wav(SoundOwner owner, std::span<const std::uint8_t> wav, bool repeat) = 0;
+    // Ends the owner's sound, MP3 and WAV alike, and no other window's.
+    virtual void stop_sound(SoundOwner owner) = 0;
     virtual void run_process(std::string_view command_line, bool wait, std::int32_t show_mode) = 0;
     // The folder of the program, without a trailing separator.
     virtual std::string program_directory() = 0;

@@ -184,26 +184,47 @@ void HeadlessWindowSystem::input_refused(std::string_view what, std::string_view
 
 // --- Sound and processes ---------------------------------------------------------------------------
 
-bool HeadlessWindowSystem::play_mp3(std::string_view path, std::int32_t times) {
-    // Playback starts when the file is there and its start looks like an MP3.
+bool HeadlessWindowSystem::play_mp3(SoundOwner owner, std::string_view path, std::int32_t times) {
+    // This sound card plays every file whose start looks like an MP3 and refuses any other; a
+    // readable file that does not look like one is still offered to it (and refused).
     bool started = false;
     if (!path.empty()) {
         std::ifstream in(local_path(std::string(path)), std::ios::binary);
-        std::vector<std::uint8_t> head(kMp3SignatureBytes);
-        in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<std::size_t>(in.gcount()));
-        started = looks_like_mp3(head);
+        if (in) {
+            std::vector<std::uint8_t> head(kMp3SignatureBytes);
+            in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+            head.resize(static_cast<std::size_t>(in.gcount()));
+            started = looks_like_mp3(head);
+            using Check = SoundOwners::Mp3Check;
+            sound_steps(sound_.play_mp3(owner, started ? Check::accepted : Check::doubted), owner);
+            sound_steps(started ? sound_.mp3_playing(owner) : sound_.mp3_failed(owner), owner);
+        }
     }
     record(Json{{"effect", "play_mp3"}, {"path", std::string(path)}, {"times", times}, {"started", started}});
     return started;
 }
 
-void HeadlessWindowSystem::play_wav(std::span<const std::uint8_t> wav, bool repeat) {
+void HeadlessWindowSystem::play_wav(SoundOwner owner, std::span<const std::uint8_t> wav, bool repeat) {
     record(Json{{"effect", "play_wav"}, {"bytes", wav.size()}, {"repeat", repeat}});
+    auto bytes = std::make_shared<const std::vector<std::uint8_t>>(wav.begin(), wav.end());
+    sound_steps(sound_.play_wav(owner, std::move(bytes), repeat), owner);
 }
 
-void HeadlessWindowSystem::stop_sound() {
+void HeadlessWindowSystem::stop_sound(SoundOwner owner) {
     record(Json{{"effect", "stop_sound"}});
+    sound_steps(sound_.stop(owner), owner);
+}
+
+void HeadlessWindowSystem::sound_steps(const SoundSteps& steps, SoundOwner asking) {
+    for (const SoundStep& step : steps) {
+        if (step.kind != SoundStep::Kind::start_wav || step.owner == asking) continue;
+        auto label = labels_.find(step.owner);
+        const SoundBytes& wav = sound_.wav_of(step.owner);
+        record(
+            Json{{"effect", "sound_resumed"},
+                 {"window", label != labels_.end() ? label->second : "window#" + std::to_string(step.owner)},
+                 {"bytes", wav ? wav->size() : 0}});
+    }
 }
 
 void HeadlessWindowSystem::run_process(std::string_view command_line, bool wait, std::int32_t show_mode) {

@@ -95,9 +95,9 @@ class HeadlessWindowSystem final : public WindowSystem {
     void set_tray_icon(WindowInstance& window, std::span<const std::uint8_t> icon,
                        std::string_view tip) override;
     void input_refused(std::string_view what, std::string_view target) override;
-    bool play_mp3(std::string_view path, std::int32_t times) override;
-    void play_wav(std::span<const std::uint8_t> wav, bool repeat) override;
-    void stop_sound() override;
+    bool play_mp3(SoundOwner owner, std::string_view path, std::int32_t times) override;
+    void play_wav(SoundOwner owner, std::span<const std::uint8_t> wav, bool repeat) override;
+    void stop_sound(SoundOwner owner) override;
     void run_process(std::string_view command_line, bool wait, std::int32_t show_mode) override;
     std::string program_directory() override { return directory_; }
     void enable_visual_styles() override;
@@ -113,6 +113,9 @@ class HeadlessWindowSystem final : public WindowSystem {
 
   private:
     void record(Json fields);
+    // What the sound card does for a request of `asking`: a WAV of another window heard again
+    // is recorded (the request itself is recorded by its command).
+    void sound_steps(const SoundSteps& steps, SoundOwner asking);
 
     VirtualClock& clock_;
     std::string directory_;
@@ -121,6 +124,7 @@ class HeadlessWindowSystem final : public WindowSystem {
     std::function<void(const Effect&)> sink_;
     std::vector<Effect> effects_;
     TimerQueue timers_;
+    SoundOwners sound_;
     std::map<std::uint64_t, std::string> labels_;  // window serial -> label
     std::uint64_t start_serial_ = 0;
     int popups_ = 0;

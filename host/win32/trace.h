@@ -18,7 +18,10 @@
 //     "refused"   "input", "target"
 //     "error"     "what": a malformed host call or a setting that was not understood
 //     "sound"     "what": what became of a sound request on the sound thread ("mp3_playing",
-//                 "mp3_failed", "mp3_cancelled", "wav_failed"), "error": its error number if any
+//                 "mp3_failed", "mp3_refused", "mp3_cancelled", "wav_started", "wav_failed",
+//                 "stopped"), "window": the serial of the window the sound belongs to, "error": its
+//                 error number if any; "offered": an MP3 the quick check doubted; "resumed": a WAV
+//                 heard again after a newer window's ended; "ended": what a stop ended ("mp3", "wav")
 //     "exit"      "code"; "fatal": "code" of a fatal run-time error
 //     "instance"  "outcome" of claiming the program folder ("first", "handed_over", "no_answer",
 //                 "folder_unknown"), the mutex "name", "waited_ms"; "bring_back": another start asked for the

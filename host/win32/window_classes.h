@@ -16,7 +16,7 @@ inline constexpr wchar_t kHostClass[] = L"TocklyHost";
 inline constexpr int kFirstControlId = 100;
 inline constexpr UINT kTrayMessage = WM_APP + 1;
 inline constexpr UINT kMenuChosenMessage = WM_APP + 2;
-// From the sound thread: what became of a sound request (see SoundReport).
+// From the sound thread: reports are waiting (see SoundPlayer::take_reports).
 inline constexpr UINT kSoundMessage = WM_APP + 3;
 // From the writer thread: a save was made (wparam 1) or failed (0); lparam owns the path
 // (a std::string made with new).

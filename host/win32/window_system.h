@@ -61,9 +61,9 @@ class Win32WindowSystem final : public WindowSystem {
     void set_tray_icon(WindowInstance& window, std::span<const std::uint8_t> icon,
                        std::string_view tip) override;
     void input_refused(std::string_view what, std::string_view target) override;
-    bool play_mp3(std::string_view path, std::int32_t times) override;
-    void play_wav(std::span<const std::uint8_t> wav, bool repeat) override;
-    void stop_sound() override;
+    bool play_mp3(SoundOwner owner, std::string_view path, std::int32_t times) override;
+    void play_wav(SoundOwner owner, std::span<const std::uint8_t> wav, bool repeat) override;
+    void stop_sound(SoundOwner owner) override;
     void run_process(std::string_view command_line, bool wait, std::int32_t show_mode) override;
     std::string program_directory() override;
     void enable_visual_styles() override;

@@ -6,6 +6,10 @@ trace: the popup opens in the second that fired it, and every second of the run 
 once, whatever the sound thread is doing. Run with the PulseAudio null sink as the sound card
 (`null-sink`) or with no sound server at all (`none`).
 
+With the null sink, one more run (see hour_run): a reminder due at 09:00:00 with the hourly chime
+on, whose ringtone must outlive the chime's stop, then a table of ringtones the quick check may
+doubt, each heard as what the player makes of it.
+
 usage: ringtone_clock_e2e.py WINE DIST_DIR DRIVER SILENT_PIPE WORK PREFIX ARTIFACTS SOUND
 """
 import datetime
@@ -62,10 +66,12 @@ def make_ringtones(folder):
             "no-decoder": good, "silent-pipe": SILENT_PIPE}
 
 
-def write_data_ini(app_dir, ringtone, due):
-    row = due.strftime("%H:%M:%S") + "     温馨提示    " + MESSAGE
+def write_data_ini(app_dir, ringtone, due, more=()):
+    """A reminder at `due` (and one for each (time, message) of `more`) with this ringtone."""
+    rows = [(due, MESSAGE), *more]
+    table = "".join(when.strftime("%H:%M:%S") + "     温馨提示    " + message + "@" for when, message in rows)
     with open(os.path.join(app_dir, "data.ini"), "wb") as f:
-        f.write(("[表]\r\n时表=" + row + "@\r\n铃声=" + ringtone + "\r\n").encode("gbk"))
+        f.write(("[表]\r\n时表=" + table + "\r\n铃声=" + ringtone + "\r\n").encode("gbk"))
 
 
 def seconds_writes(trace):
@@ -170,6 +176,125 @@ def one_run(session, checks, app_dir, artifacts, name, ringtone_file, figures, l
     checks.equal(tockly.exit_code(timeout=30), 0, f"{name}: Exit ends Tockly with exit code 0")
 
 
+# --- The full hour, and ringtones the quick check may doubt ------------------------------------------
+HOUR_CLOCK_START = datetime.datetime(2024, 5, 20, 8, 59, 40)
+HOUR = datetime.datetime(2024, 5, 20, 9, 0, 0)
+RINGTONE_HZ = 440
+# Each made ringtone's reminder, 12 s apart: time to hear it, close it and choose the next.
+FIRST_SLOT_AFTER_HOUR_S, SLOT_S, HEARD_AFTER_S = 20, 12, 3
+
+
+def make_hour_ringtones(folder):
+    """The long good ringtone, which the hour's reminder plays (the table's good MP3), and (name,
+    file, what is heard at the end) of the rest of the table."""
+    wav, good = os.path.join(folder, "long.wav"), os.path.join(folder, "long.mp3")
+    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "12", "sine", str(RINGTONE_HZ),
+                    "vol", "0.5"], check=True, capture_output=True, timeout=60)
+    subprocess.run(["lame", "--quiet", wav, good], check=True, capture_output=True, timeout=60)
+    with open(good, "rb") as f:
+        frames = f.read()
+    made = {"zeros-first.mp3": bytes(6 * 1024) + frames,
+            # A tag (one title frame, sizes synchsafe) and nothing after it.
+            "tag-only.mp3": b"ID3\x03\x00\x00\x00\x00\x00\x15" + b"TIT2\x00\x00\x00\x0b\x00\x00\x00Tag only.."}
+    for name, data in made.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    shutil.copy(wav, os.path.join(folder, "wave.mp3"))
+    table = [("zeros-first", os.path.join(folder, "zeros-first.mp3"), "ringtone"),
+             ("wave-named-mp3", os.path.join(folder, "wave.mp3"), "ringtone"),
+             ("tag-only", os.path.join(folder, "tag-only.mp3"), "built-in")]
+    return good, table
+
+
+def sound_lines(trace, what=None, window=None):
+    return [l for l in trace if l.get("kind") == "sound" and what in (None, l.get("what"))
+            and window in (None, l.get("window"))]
+
+
+def popups_opened_at(trace, when):
+    return [l for l in trace if l.get("kind") == "open" and l.get("window", "").lower() == POPUP_WINDOW
+            and l["clock"][:19] == stamp(when)]
+
+
+def hear(session, artifacts, name, seconds=2):
+    recording = os.path.join(artifacts, f"heard-{name}.wav")
+    session.record_for(recording, seconds)
+    return heard.which_heard(recording, RINGTONE_HZ)
+
+
+def close_newest_popup(session, tockly):
+    popups = tockly.popups(timeout_ms=5000)
+    if popups:
+        session.driver("right-click", popups[0]["hwnd"])
+    return bool(popups)
+
+
+def check_hour(session, tockly, checks, artifacts, figures):
+    """The reminder due at the chime's second keeps its ringtone (a good MP3) when the chime closes
+    itself."""
+    ticked = wait_ticks_until(tockly, HOUR + datetime.timedelta(seconds=6), 90)
+    checks.check(ticked, "hour: the clock ticks past the chime's close")
+    sound, detail = hear(session, artifacts, "hour-after-chime", 1.5)
+    trace = tockly.trace()
+    opened = popups_opened_at(trace, HOUR)
+    if not checks.equal(len(opened), 2, "hour: the reminder's and the chime's popups open within 09:00:00"):
+        return None
+    reminder, chime = opened[0]["serial"], opened[1]["serial"]
+    checks.check(bool(sound_lines(trace, "mp3_playing", reminder)), "hour: the reminder's popup started its ringtone",
+                 str(sound_lines(trace)))
+    checks.check(bool(sound_lines(trace, "wav_started", chime)), "hour: the chime's popup started its beep")
+    stops = sound_lines(trace, "stopped")
+    checks.equal([(l["window"], l["ended"]) for l in stops], [(chime, ["wav"])],
+                 "hour: the chime's close ended its own beep and nothing else")
+    checks.equal(sound, "ringtone", f"hour: after the chime closed, the reminder's ringtone is heard ({detail})")
+    figures["hour: heard after the chime closed"] = f"{sound} ({detail})"
+    # Its own close ends the ringtone.
+    checks.check(close_newest_popup(session, tockly), "hour: the reminder's popup is still open")
+    deadline = time.time() + 10
+    while time.time() < deadline and not sound_lines(tockly.trace(), "stopped", reminder):
+        time.sleep(0.2)
+    checks.equal([l["ended"] for l in sound_lines(tockly.trace(), "stopped", reminder)], [["mp3"]],
+                 "hour: the reminder's close ended its ringtone")
+    return reminder
+
+
+def check_made_ringtone(session, tockly, checks, artifacts, edit, slot, name, path, expected, figures):
+    """A reminder whose ringtone is `path`: its popup opens within its second, and `expected` is
+    heard once the player has taken or refused the file."""
+    session.driver("set-text", edit, session.winepath(path))
+    ticked = wait_ticks_until(tockly, slot + datetime.timedelta(seconds=HEARD_AFTER_S), 60)
+    checks.check(ticked, f"{name}: the clock ticks past the reminder's second")
+    sound, detail = hear(session, artifacts, name)
+    trace = tockly.trace()
+    opened = popups_opened_at(trace, slot)
+    checks.equal(len(opened), 1, f"{name}: the popup is open within its second")
+    checks.equal(sound, expected, f"{name}: what is heard at the end ({detail})")
+    window = opened[0]["serial"] if opened else None
+    figures[f"{name}: heard"] = f"{sound} ({detail})"
+    figures[f"{name}: sound thread reports"] = [l["what"] + (" offered" if l.get("offered") else "")
+                                                for l in sound_lines(trace, window=window)]
+    checks.check(close_newest_popup(session, tockly), f"{name}: the popup closes")
+
+
+def hour_run(session, checks, app_dir, artifacts, figures):
+    good, table = make_hour_ringtones(app_dir)
+    slots = [HOUR + datetime.timedelta(seconds=FIRST_SLOT_AFTER_HOUR_S + SLOT_S * i) for i in range(len(table))]
+    ringtone = session.winepath(good)
+    write_data_ini(app_dir, ringtone, HOUR, [(slot, f"铃声样本{i + 1}") for i, slot in enumerate(slots)])
+    tockly = Tockly(session, app_dir, artifacts, "ringtone-hour", clock_start=stamp(HOUR_CLOCK_START))
+    if not checks.check(tockly.main is not None, "hour: the main window shows"):
+        return
+    edits = [child["hwnd"] for child in tockly.controls().values() if child.get("text") == ringtone]
+    if not checks.equal(len(edits), 1, "hour: the ringtone's box shows the ringtone"):
+        return
+    check_hour(session, tockly, checks, artifacts, figures)
+    for slot, (name, path, expected) in zip(slots, table):
+        check_made_ringtone(session, tockly, checks, artifacts, edits[0], slot, name, path, expected, figures)
+    check_ticks(tockly.trace(), "hour", checks, [])
+    checks.check(tockly.menu(1), "hour: the System menu opens for Exit")
+    checks.equal(tockly.exit_code(timeout=30), 0, "hour: Exit ends Tockly with exit code 0")
+
+
 def start_silent_pipe(session, checks, exe, work):
     folder = os.path.join(work, "pipe")
     shutil.rmtree(folder, ignore_errors=True)
@@ -203,6 +328,8 @@ def body(session, checks, dist, silent_pipe, work, artifacts, sound):
     try:
         for name, path in ringtones.items():
             one_run(session, checks, app_dir, artifacts, name, path, figures, lags)
+        if session.sound_device:
+            hour_run(session, checks, app_dir, artifacts, figures)
     finally:
         pipe.kill()
         pipe.wait()

@@ -50,3 +50,20 @@ def silent(path):
     """Whether the recording is silent (rms below 0.005), and the figure."""
     samples, _ = read_mono(path)
     return rms(samples) < 0.005, f"rms {rms(samples):.4f}"
+
+
+def which_heard(path, tone_hz):
+    """Which sound a recording holds: "ringtone" (a steady tone of tone_hz), "built-in" (the beep
+    near 1.2 kHz), "both", or "silence"; and the figures."""
+    samples, rate = read_mono(path)
+    level = rms(samples)
+    tone = band_power(samples, rate, tone_hz - 10, tone_hz + 10)
+    beep = band_power(samples, rate, 1150, 1250)
+    detail = f"rms {level:.4f}, {tone_hz} Hz {tone:.2e}, 1.2 kHz {beep:.2e}"
+    if level < 0.005:
+        return "silence", detail
+    if tone > 20 * beep:
+        return "ringtone", detail
+    if beep > 20 * tone:
+        return "built-in", detail
+    return "both", detail
