@@ -6,9 +6,6 @@ cd "$(dirname "$0")/.."
 start=$(date +%s)
 
 bash scripts/install-deps.sh
-# Paths inside the checkout reach the compiler cache as relative ones, so that the release test's
-# second build of the Windows files in another folder finds what this build compiled.
-export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 
 echo "== native build and tests"
 cmake --preset native >/dev/null
