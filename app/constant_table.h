@@ -11,6 +11,8 @@
 // handlers find each constant again at load by walking the pool in this order.
 #pragma once
 
+#include "tockly_version.h"
+
 // clang-format off
 #define TOCKLY_CONSTANTS(X)                                                                 \
     X(empty_array,       empty_array())                                                     \
@@ -46,7 +48,7 @@
     X(reminder_prefix,   text("闹钟提示: "))                                                \
     X(time_prefix,       text("现在时间: "))                                                \
     /* the credits shown by About */                                                        \
-    X(about_credits,     text("Tockly 桌面闹钟 1.0 · 右键关闭"))                            \
+    X(about_credits,     text("Tockly 桌面闹钟 " TOCKLY_VERSION " · 右键关闭"))             \
     X(tray_tip,          text("Tockly"))                                                    \
     X(icon,              icon_file())                                                       \
     X(chime,             chime_sound())

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/units.h"
+#include "tockly_version.h"
 
 namespace tockly::app {
 
@@ -139,7 +140,7 @@ FormWindow main_window(const HandlerOffsets& handlers) {
     WindowBlob self_blob;
     self_blob.frame_style = 2;
     self_blob.background = window_green;
-    self_blob.caption = "Tockly —— 桌面定时闹钟 版本1.0";
+    self_blob.caption = "Tockly —— 桌面定时闹钟 版本" TOCKLY_VERSION;
     f.add(主窗口, "", {50, 50, 383, 513}, shown, self_blob);
 
     const LogFont value_font = song(-15, 700);

@@ -16,6 +16,7 @@
 #include "app/units.h"
 #include "host/core/date_time.h"
 #include "programs/tockly-bench/headless_tockly.h"
+#include "tockly_version.h"
 
 namespace tockly::app {
 namespace {
@@ -470,8 +471,8 @@ TEST_F(Handlers, AboutOpensTheCreditsModallyAndClosingStopsTheSound) {
     EXPECT_TRUE(t().runtime().choose_menu_item("关于"));
     EXPECT_EQ(effects(3),
               (Effects{"menu window=main menu=系统 items=[关于, 退出]",
-                       "open window=popup#1 modal=true labels=[name=标签 text=Tockly 桌面闹钟 1.0 · "
-                       "右键关闭 size=15 colour=#00FFFF]"}));
+                       "open window=popup#1 modal=true labels=[name=标签 text=Tockly 桌面闹钟 " TOCKLY_VERSION
+                       " · 右键关闭 size=15 colour=#00FFFF]"}));
     t().click(按钮1);
     EXPECT_EQ(effects_of_kind({"refused"}), (Effects{"refused input=click target=按钮1"}));
     refusals_expected_ = 1;
