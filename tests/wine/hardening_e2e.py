@@ -15,9 +15,10 @@ Tockly killed in the middle of its saves, and data.ini files that Tockly did not
   message box) and leave a file it could not read whole as it was (told once in a message box),
   and it ends normally when closed. Times to the window and to the rows, and peak memory, are
   printed as figures.
-- Busy file: data.ini held open without sharing by another program for about a second across a
-  save: the save lands once it is let go and nothing is told; held for 10 s: the failed save is
-  told once, and the next change after the release saves the whole current table.
+- Busy file: data.ini held open by another program that lets others read it but not replace it (as
+  a virus scanner or the search indexer looks at a fresh file), for about a second across a save:
+  the save lands once it is let go and nothing is told; held for 10 s: the failed save is told
+  once, and the next change after the release saves the whole current table.
 
 The prefix is this test's own (its audio driver setting is changed).
 usage: hardening_e2e.py WINE DIST_DIR DRIVER PLANT_DLL PROBE_EXE LOCKER_EXE EXPECTATIONS.json WORK PREFIX ARTIFACTS
@@ -358,13 +359,13 @@ def bad_files(session, checks, dist, locker_exe, work, ids, figures):
         bad_file(session, checks, dist, locker_exe, work, ids, case, figures)
 
 
-def hold_data_file(session, locker_exe, app, release=None):
-    """Starts the locker on `app`'s data.ini (until `release` exists there, or until killed); the
-    process once it holds the file, None when it never did."""
+def hold_data_file(session, locker_exe, app, release="-"):
+    """Starts the locker on `app`'s data.ini as a reader that shares only reading (until `release`
+    exists there; "-": until killed); the process once it holds the file, None when it never did."""
     marker = os.path.join(app, "locker-holds")
     if os.path.exists(marker):
         os.remove(marker)
-    holder = session.start(locker_exe, cwd=app, args=(release,) if release else ())
+    holder = session.start(locker_exe, cwd=app, args=("reader", release))
     if wait_for(lambda: os.path.exists(marker), 60, 0.1):
         return holder
     holder.kill()
