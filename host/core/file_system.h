@@ -23,6 +23,11 @@ inline void append_pieces(std::string& out, std::span<const std::string_view> pi
     for (std::string_view piece : pieces) out.append(piece);
 }
 
+// What became of one try to replace a file. `busy`: the file or its folder was held by another
+// program (a virus scanner, the search indexer, a backup or sync client looking at a fresh file)
+// and a try a moment later may succeed; the old file is untouched, as after `failed`.
+enum class ReplaceOutcome { stored, busy, failed };
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -43,6 +48,12 @@ class FileSystem {
     virtual bool replace_file(const std::string& path, std::span<const std::string_view> pieces) = 0;
     bool replace_file(const std::string& path, std::string_view bytes) {
         return replace_file(path, std::span<const std::string_view>(&bytes, 1));
+    }
+    // One try of replace_file that tells a busy file from a failure a wait will not cure. A file
+    // marked read-only is a failure, never busy: keeping it is the user's choice.
+    virtual ReplaceOutcome try_replace_file(const std::string& path,
+                                            std::span<const std::string_view> pieces) {
+        return replace_file(path, pieces) ? ReplaceOutcome::stored : ReplaceOutcome::failed;
     }
     // Returns when every replacement handed over so far has been made (a file system that writes
     // in the background; the program's end waits here).

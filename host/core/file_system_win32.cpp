@@ -51,6 +51,23 @@ bool process_running(DWORD pid) {
     return running;
 }
 
+// A file that no wait will make replaceable: marked read-only by the user, or a folder.
+bool kept_by_user(const std::wstring& name) {
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// Whether a step that failed with `error` may succeed a moment later: the file (or the temporary
+// file's folder) held by another program. Windows also answers access denied for a file that
+// another program holds in certain ways (opened to be deleted, say); a read-only file or a folder
+// in its place answers the same, and those are failures at once.
+ReplaceOutcome failure_outcome(DWORD error, const std::wstring& name) {
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      (error == ERROR_ACCESS_DENIED && !kept_by_user(name));
+    return held ? ReplaceOutcome::busy : ReplaceOutcome::failed;
+}
+
 }  // namespace
 
 void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
@@ -98,29 +115,34 @@ void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
 }
 
 bool WindowsFileSystem::replace_file(const std::string& path, std::span<const std::string_view> pieces) {
+    return try_replace_file(path, pieces) == ReplaceOutcome::stored;
+}
+
+ReplaceOutcome WindowsFileSystem::try_replace_file(const std::string& path,
+                                                   std::span<const std::string_view> pieces) {
     const std::wstring name = wide_from_gbk(path);
-    if (name.empty()) return false;
+    if (name.empty()) return ReplaceOutcome::failed;
     // A file the user marked read-only is theirs to keep (the move over it would fail anyway).
-    const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+    if (kept_by_user(name)) return ReplaceOutcome::failed;
     const std::wstring temp = temporary_name(name);
     {
         Handle file{
             CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (file.h == INVALID_HANDLE_VALUE) return false;
+        if (file.h == INVALID_HANDLE_VALUE) return failure_outcome(GetLastError(), name);
         bool written = true;
         for (std::string_view piece : pieces) written = written && write_all(file.h, piece);
         written = written && FlushFileBuffers(file.h) != 0;
         if (!file.close() || !written) {
             DeleteFileW(temp.c_str());
-            return false;
+            return ReplaceOutcome::failed;
         }
     }
     if (!MoveFileExW(temp.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
         DeleteFileW(temp.c_str());
-        return false;
+        return failure_outcome(error, name);
     }
-    return true;
+    return ReplaceOutcome::stored;
 }
 
 void WindowsFileSystem::remove_stale_temporaries(const std::string& path) {

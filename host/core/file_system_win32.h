@@ -13,6 +13,8 @@ class WindowsFileSystem final : public FileSystem {
     using FileSystem::replace_file;
     void read_file(const std::string& path, FileRead& into) override;
     bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override;
+    ReplaceOutcome try_replace_file(const std::string& path,
+                                    std::span<const std::string_view> pieces) override;
     void remove_stale_temporaries(const std::string& path) override;
 };
 

@@ -15,6 +15,7 @@
 #include "host/win32/clock_setting.h"
 #include "host/win32/image_entry.h"
 #include "host/win32/single_instance.h"
+#include "host/win32/system_function.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_system.h"
 #include "host/win32/write_behind_files.h"
@@ -64,8 +65,11 @@ std::span<const std::uint8_t> image_memory(const void* image) {
 }
 
 void run_image(const void* image, const ApplicationModule& app) {
-    // The form's 96-DPI geometry and fonts are scaled to the display by the host itself.
-    SetProcessDPIAware();
+    // The form's 96-DPI geometry and fonts are scaled to the display by the host itself. Windows
+    // before Vista does not scale programs at all, and has no call to say so.
+    using SetProcessDpiAwareFn = BOOL(WINAPI*)();
+    if (const auto dpi_aware = system_function<SetProcessDpiAwareFn>(L"user32.dll", "SetProcessDPIAware"))
+        dpi_aware();
 
     const ClockShift shift =
         clock_shift(environment(L"TOCKLY_CLOCK_START"), environment(L"TOCKLY_CLOCK_OFFSET_MS"),
@@ -98,8 +102,9 @@ void run_image(const void* image, const ApplicationModule& app) {
         windows.set_ringtone_fallback(app.ringtone_fallback(program->loaded.const_pool()));
     WindowsFileSystem disk;
     // Saves never hold up the window thread; their outcome comes back to it.
-    WriteBehindFiles files(
-        disk, [&windows](const std::string& path, bool stored) { windows.report_save(path, stored); });
+    WriteBehindFiles files(disk, [&windows](const std::string& path, ReplaceOutcome outcome) {
+        windows.report_save(path, outcome);
+    });
     IniStore ini(files);
     PooledAllocator memory;
     TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);

@@ -11,6 +11,7 @@
 
 #include "host/core/wide_text_win32.h"
 #include "host/win32/module_path.h"
+#include "host/win32/process_image.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
 #include "image/hex_text.h"
@@ -22,8 +23,8 @@ namespace {
 // How long a second start looks for the first copy's answer: the first may still be starting (the
 // mutex comes before its window), and a slow machine starts slowly. A copy that hangs or a
 // program merely holding the name is given up on after this.
-constexpr ULONGLONG kSearchMs = 15000;
-constexpr ULONGLONG kSearchStepMs = 200;
+constexpr DWORD kSearchMs = 15000;
+constexpr DWORD kSearchStepMs = 200;
 // How long one copy may take to answer the request.
 constexpr UINT kAnswerMs = 5000;
 
@@ -91,15 +92,8 @@ std::wstring user_sid() {
 
 // The folder identity of the image a process runs, or empty.
 std::wstring process_folder_identity(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process == nullptr) return {};
-    std::wstring path(32768, L'\0');
-    DWORD size = static_cast<DWORD>(path.size());
-    const BOOL got = QueryFullProcessImageNameW(process, 0, path.data(), &size);
-    CloseHandle(process);
-    if (!got) return {};
-    path.resize(size);
-    return folder_identity(folder_of(path));
+    const std::wstring path = process_image_path(pid);
+    return path.empty() ? std::wstring() : folder_identity(folder_of(path));
 }
 
 struct Search {
@@ -135,7 +129,7 @@ bool ask_running_copy(const std::wstring& folder) {
     return false;
 }
 
-void trace_claim(Trace* trace, const char* outcome, const std::wstring& name, ULONGLONG waited_ms) {
+void trace_claim(Trace* trace, const char* outcome, const std::wstring& name, DWORD waited_ms) {
     if (trace == nullptr) return;
     trace->write(trace->line("instance")
                      .text("outcome", outcome)
@@ -168,16 +162,17 @@ InstanceClaim claim_program_folder(Trace* trace) {
         return InstanceClaim::first;  // the handle stays open for the process's life
     }
     // Held already (or refused to us: a name someone else made): look for a copy that answers.
-    const ULONGLONG began = GetTickCount64();
+    // The difference of two tick counts stays right across the count's wrap after 49.7 days.
+    const DWORD began = GetTickCount();
     for (;;) {
         if (ask_running_copy(folder)) {
-            trace_claim(trace, "handed_over", name, GetTickCount64() - began);
+            trace_claim(trace, "handed_over", name, GetTickCount() - began);
             return InstanceClaim::handed_over;
         }
-        if (GetTickCount64() - began >= kSearchMs) break;
+        if (GetTickCount() - began >= kSearchMs) break;
         Sleep(static_cast<DWORD>(kSearchStepMs));
     }
-    trace_claim(trace, "no_answer", name, GetTickCount64() - began);
+    trace_claim(trace, "no_answer", name, GetTickCount() - began);
     return InstanceClaim::first;
 }
 

@@ -30,6 +30,8 @@
 //     "rearm"     "why" ("time_change", "resume"), "timers": one-second timers armed afresh
 //     "saved"     "path", "stored": the writer thread has replaced a file (or failed to); written
 //                 when the window thread hears of it
+//     "save_busy" "path": a try to replace the file met it held by another program; the writer
+//                 tries again after a short pause
 //     "memory"    "private_bytes" (the process's private memory as Windows counts it),
 //                 "heap_bytes" (blocks in use on the process's heaps): when the main window is shown
 //     "label_lines" "unit", "serial" (of its window), "text", "text_width" (of the text on one

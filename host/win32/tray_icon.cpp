@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,23 @@
 #include "host/win32/window_classes.h"
 
 namespace tockly::host::win32 {
+
+namespace {
+
+// XP's shell knows the structure up to its item GUID (a size every later shell still takes); the
+// balloon icon that Vista added would make XP refuse the call.
+static_assert(sizeof(NOTIFYICONDATAW) == offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID),
+              "the notification-area structure must have the size Windows XP knows");
+
+NOTIFYICONDATAW icon_data(HWND owner) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = owner;
+    nid.uID = kTrayIconId;
+    return nid;
+}
+
+}  // namespace
 
 TrayIcon::TrayIcon(HWND owner, UINT callback_message, std::function<void(std::string_view)> on_error)
     : owner_(owner),
@@ -38,10 +56,7 @@ void TrayIcon::show(std::span<const std::uint8_t> icon, std::string_view tip) {
 }
 
 void TrayIcon::add(bool again) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = owner_;
-    nid.uID = kTrayIconId;
+    NOTIFYICONDATAW nid = icon_data(owner_);
     nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     nid.uCallbackMessage = callback_message_;
     nid.hIcon = icon_;
@@ -54,10 +69,7 @@ void TrayIcon::add(bool again) {
 
 void TrayIcon::remove() {
     if (shown_) {
-        NOTIFYICONDATAW nid{};
-        nid.cbSize = sizeof nid;
-        nid.hWnd = owner_;
-        nid.uID = kTrayIconId;
+        NOTIFYICONDATAW nid = icon_data(owner_);
         Shell_NotifyIconW(NIM_DELETE, &nid);
         shown_ = false;
     }

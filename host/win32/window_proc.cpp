@@ -210,10 +210,17 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
     }
     if (message == kSaveOutcomeMessage) {
         std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lparam));
-        if (trace_ != nullptr && path)
-            trace_->write(
-                trace_->line("saved").text("path", Trace::utf8(*path)).boolean("stored", wparam != 0));
-        if (runtime_ != nullptr && path) runtime_->save_finished(*path, wparam != 0);
+        if (!path) return 0;
+        const auto outcome = static_cast<ReplaceOutcome>(wparam);
+        if (outcome == ReplaceOutcome::busy) {
+            // Only seen: the writer tries again after a pause.
+            if (trace_ != nullptr) trace_->write(trace_->line("save_busy").text("path", Trace::utf8(*path)));
+            return 0;
+        }
+        const bool stored = outcome == ReplaceOutcome::stored;
+        if (trace_ != nullptr)
+            trace_->write(trace_->line("saved").text("path", Trace::utf8(*path)).boolean("stored", stored));
+        if (runtime_ != nullptr) runtime_->save_finished(*path, stored);
         return 0;
     }
     if (message == kMenuChosenMessage) {
@@ -230,10 +237,11 @@ LRESULT Win32WindowSystem::host_message(HWND hwnd, UINT message, WPARAM wparam, 
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-void Win32WindowSystem::report_save(const std::string& path, bool stored) {
+void Win32WindowSystem::report_save(const std::string& path, ReplaceOutcome outcome) {
     auto owned = std::make_unique<std::string>(path);
-    if (host_window_ != nullptr && PostMessageW(host_window_, kSaveOutcomeMessage, stored ? 1 : 0,
-                                                reinterpret_cast<LPARAM>(owned.get())))
+    if (host_window_ != nullptr &&
+        PostMessageW(host_window_, kSaveOutcomeMessage, static_cast<WPARAM>(outcome),
+                     reinterpret_cast<LPARAM>(owned.get())))
         owned.release();  // the window thread owns it now
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/core/date_time.h"
+#include "host/core/file_system.h"
 #include "host/core/window_system.h"
 #include "host/win32/sound_player.h"
 #include "host/win32/system_timers.h"
@@ -38,8 +39,9 @@ class Win32WindowSystem final : public WindowSystem {
 
     void attach(Runtime& runtime) { runtime_ = &runtime; }
     // From any thread: hands the outcome of a save made in the background to the window thread,
-    // which tells the program (and through it the user, when saving fails).
-    void report_save(const std::string& path, bool stored);
+    // which tells the program (and through it the user, when saving fails); a try that met a busy
+    // file (to be made again) is only traced.
+    void report_save(const std::string& path, ReplaceOutcome outcome);
     // The WAV played, repeated, when a ringtone the MP3 command accepted cannot be played after all.
     void set_ringtone_fallback(std::vector<std::uint8_t> wav);
     // Scales a length of the form's 96-DPI design to the display.

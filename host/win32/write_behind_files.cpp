@@ -1,41 +1,41 @@
 #include "host/win32/write_behind_files.h"
 
+#include <cstdint>
+#include <string_view>
 #include <utility>
+
+#include "host/core/busy_file_retry.h"
 
 namespace tockly::host::win32 {
 
-namespace {
-class Locked {
-  public:
-    explicit Locked(CRITICAL_SECTION& lock) : lock_(lock) { EnterCriticalSection(&lock_); }
-    ~Locked() { LeaveCriticalSection(&lock_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-  private:
-    CRITICAL_SECTION& lock_;
-};
-}  // namespace
-
 WriteBehindFiles::WriteBehindFiles(FileSystem& inner, Written written)
     : inner_(inner), written_(std::move(written)) {
-    InitializeCriticalSection(&lock_);
-    InitializeConditionVariable(&work_);
-    InitializeConditionVariable(&idle_);
-    thread_ = CreateThread(nullptr, 0, writer_main, this, 0, nullptr);
+    start_writer();
+}
+
+void WriteBehindFiles::start_writer() {
+    work_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    idle_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    if (work_ != nullptr && idle_ != nullptr)
+        thread_ = CreateThread(nullptr, 0, writer_main, this, 0, nullptr);
+    if (thread_ != nullptr) return;
+    // Without a writer, replacements are made in place.
+    if (work_ != nullptr) CloseHandle(work_);
+    if (idle_ != nullptr) CloseHandle(idle_);
+    work_ = idle_ = nullptr;
 }
 
 WriteBehindFiles::~WriteBehindFiles() {
-    if (thread_ != nullptr) {
-        {
-            Locked locked(lock_);
-            ending_ = true;
-        }
-        WakeAllConditionVariable(&work_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+    if (thread_ == nullptr) return;
+    {
+        LockGuard locked(lock_);
+        ending_ = true;
     }
-    DeleteCriticalSection(&lock_);
+    SetEvent(work_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    CloseHandle(work_);
+    CloseHandle(idle_);
 }
 
 const WriteBehindFiles::Replacement* WriteBehindFiles::newest_for(const std::string& path) const {
@@ -48,7 +48,7 @@ const WriteBehindFiles::Replacement* WriteBehindFiles::newest_for(const std::str
 
 void WriteBehindFiles::read_file(const std::string& path, FileRead& into) {
     {
-        Locked locked(lock_);
+        LockGuard locked(lock_);
         if (const Replacement* pending = newest_for(path)) {
             into.status = FileRead::Status::ok;
             into.bytes.assign(pending->bytes);
@@ -62,13 +62,13 @@ bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std
     if (thread_ == nullptr) return inner_.replace_file(path, pieces);
     std::string bytes;
     {
-        Locked locked(lock_);
+        LockGuard locked(lock_);
         bytes.swap(spare_);
     }
     bytes.clear();
     append_pieces(bytes, pieces);
     {
-        Locked locked(lock_);
+        LockGuard locked(lock_);
         // An older replacement of the same file that has not begun is superseded: the file goes
         // straight to its newest content.
         for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
@@ -78,15 +78,15 @@ bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std
             }
         }
         waiting_.push_back(Replacement{path, std::move(bytes)});
+        ResetEvent(idle_);
     }
-    WakeConditionVariable(&work_);
+    SetEvent(work_);
     return true;
 }
 
 void WriteBehindFiles::flush() {
     if (thread_ == nullptr) return;
-    Locked locked(lock_);
-    while (busy_ || !waiting_.empty()) SleepConditionVariableCS(&idle_, &lock_, INFINITE);
+    WaitForSingleObject(idle_, INFINITE);
 }
 
 DWORD WINAPI WriteBehindFiles::writer_main(void* self) {
@@ -94,25 +94,56 @@ DWORD WINAPI WriteBehindFiles::writer_main(void* self) {
     return 0;
 }
 
-void WriteBehindFiles::write_all() {
-    EnterCriticalSection(&lock_);
+bool WriteBehindFiles::take_next() {
     for (;;) {
-        while (waiting_.empty() && !ending_) SleepConditionVariableCS(&work_, &lock_, INFINITE);
-        if (waiting_.empty()) break;  // ending, and everything written
-        writing_ = std::move(waiting_.front());
-        waiting_.pop_front();
-        busy_ = true;
-        LeaveCriticalSection(&lock_);
+        {
+            LockGuard locked(lock_);
+            if (!waiting_.empty()) {
+                writing_ = std::move(waiting_.front());
+                waiting_.pop_front();
+                busy_ = true;
+                return true;
+            }
+            if (ending_) return false;  // everything written
+        }
+        WaitForSingleObject(work_, INFINITE);
+    }
+}
+
+void WriteBehindFiles::take_newer_of_current() {
+    LockGuard locked(lock_);
+    // Only the next in line: a replacement of another file handed over before it keeps its turn.
+    if (waiting_.empty() || waiting_.front().path != writing_.path) return;
+    writing_ = std::move(waiting_.front());
+    waiting_.pop_front();
+}
+
+ReplaceOutcome WriteBehindFiles::write_current() {
+    return ride_out_busy_file(
+        [this] {
+            const std::string_view bytes = writing_.bytes;
+            return inner_.try_replace_file(writing_.path, std::span<const std::string_view>(&bytes, 1));
+        },
+        [this](std::uint32_t ms) {
+            if (written_) written_(writing_.path, ReplaceOutcome::busy);
+            Sleep(ms);
+            take_newer_of_current();
+        });
+}
+
+void WriteBehindFiles::write_all() {
+    while (take_next()) {
         // A failed replacement leaves the old file whole; the next save tries again.
-        const bool stored = inner_.replace_file(writing_.path, writing_.bytes);
-        if (written_) written_(writing_.path, stored);
-        EnterCriticalSection(&lock_);
+        const ReplaceOutcome outcome = write_current();
+        if (written_)
+            written_(writing_.path,
+                     outcome == ReplaceOutcome::stored ? ReplaceOutcome::stored : ReplaceOutcome::failed);
+        LockGuard locked(lock_);
         busy_ = false;
         if (writing_.bytes.capacity() > spare_.capacity()) spare_.swap(writing_.bytes);
         writing_ = Replacement{};
-        if (waiting_.empty()) WakeAllConditionVariable(&idle_);
+        if (waiting_.empty()) SetEvent(idle_);
     }
-    LeaveCriticalSection(&lock_);
 }
 
 }  // namespace tockly::host::win32

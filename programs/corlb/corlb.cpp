@@ -6,6 +6,7 @@
 #include "app/constants.h"
 #include "app/handler_table.h"
 #include "host/win32/host_main.h"
+#include "host/win32/system_function.h"
 #include "image/const_pool.h"
 
 namespace {
@@ -17,10 +18,8 @@ namespace {
 // the system folder). Older systems without the call keep their own search order.
 void restrict_dll_search() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr) return;
-    auto set_default = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const auto set_default = tockly::host::win32::system_function<SetDefaultDllDirectoriesFn>(
+        L"kernel32.dll", "SetDefaultDllDirectories");
     if (set_default != nullptr) set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // The current folder also leaves the classic search of code that names its own paths.
     SetDllDirectoryW(L"");

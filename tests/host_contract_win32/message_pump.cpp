@@ -23,8 +23,15 @@ bool dispatch_next_but_timer(UINT& dispatched) {
 
 }  // namespace
 
+// Milliseconds left of `max_ms` counted from the tick count `start` (wrap-safe), 0 when none.
+static DWORD left_of(DWORD start, std::int64_t max_ms) {
+    const DWORD limit = static_cast<DWORD>(max_ms > 0 ? max_ms : 0);
+    const DWORD spent = GetTickCount() - start;
+    return spent >= limit ? 0 : limit - spent;
+}
+
 bool pump_messages_until(const std::function<bool()>& done, std::int64_t max_ms) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(max_ms > 0 ? max_ms : 0);
+    const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -36,11 +43,10 @@ bool pump_messages_until(const std::function<bool()>& done, std::int64_t max_ms)
             if (done()) return true;
         }
         if (done()) return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
+        const DWORD left = left_of(start, max_ms);
+        if (left == 0) return false;
         // Woken at least every 50 ms: `done` may wait on the clock rather than on a message.
-        const ULONGLONG wait = deadline - now < 50 ? deadline - now : 50;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, left < 50 ? left : 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
@@ -52,14 +58,14 @@ void drain_messages() {
 }
 
 bool dispatch_until(UINT message, std::int64_t max_ms) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(max_ms > 0 ? max_ms : 0);
+    const DWORD start = GetTickCount();
     bool came = false;
     while (!came) {
         for (UINT got = 0; !came && dispatch_next_but_timer(got);) came = got == message;
-        const ULONGLONG now = GetTickCount64();
-        if (came || now >= deadline) break;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now),
-                                    QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT, 0);
+        const DWORD left = left_of(start, max_ms);
+        if (came || left == 0) break;
+        MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT,
+                                    0);
     }
     drain_messages();
     return came;

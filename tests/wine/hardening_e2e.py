@@ -15,6 +15,10 @@ Tockly killed in the middle of its saves, and data.ini files that Tockly did not
   message box) and leave a file it could not read whole as it was (told once in a message box),
   and it ends normally when closed. Times to the window and to the rows, and peak memory, are
   printed as figures.
+- Busy file: data.ini held open by another program that lets others read it but not replace it (as
+  a virus scanner or the search indexer looks at a fresh file), for about a second across a save:
+  the save lands once it is let go and nothing is told; held for 10 s: the failed save is told
+  once, and the next change after the release saves the whole current table.
 
 The prefix is this test's own (its audio driver setting is changed).
 usage: hardening_e2e.py WINE DIST_DIR DRIVER PLANT_DLL PROBE_EXE LOCKER_EXE EXPECTATIONS.json WORK PREFIX ARTIFACTS
@@ -32,8 +36,9 @@ import checks as c
 from tockly_e2e import TITLE_PREFIX, Tockly, host_time, ids_by_name
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data_file"))
-from bad_files_table import (ADDS, CASES, NEW_MESSAGE, NEW_ROW, NEW_TIME_ITEMS,  # noqa: E402
-                             box_problems, file_problems, make_fresh)
+from bad_files_table import (ADDS, CASES, GOOD, NEW_MESSAGE, NEW_ROW, NEW_TIME_ITEMS, ROW_A,  # noqa: E402
+                             ROW_B, box_problems, contents, file_problems, make_fresh)
+from winenv import read_json_lines  # noqa: E402
 
 PLANT_NAME = "winetocklyplant.drv"
 PLANT_MARKER = "plant-loaded.txt"
@@ -354,6 +359,94 @@ def bad_files(session, checks, dist, locker_exe, work, ids, figures):
         bad_file(session, checks, dist, locker_exe, work, ids, case, figures)
 
 
+def hold_data_file(session, locker_exe, app, release="-"):
+    """Starts the locker on `app`'s data.ini as a reader that shares only reading (until `release`
+    exists there; "-": until killed); the process once it holds the file, None when it never did."""
+    marker = os.path.join(app, "locker-holds")
+    if os.path.exists(marker):
+        os.remove(marker)
+    holder = session.start(locker_exe, cwd=app, args=("reader", release))
+    if wait_for(lambda: os.path.exists(marker), 60, 0.1):
+        return holder
+    holder.kill()
+    holder.wait()
+    return None
+
+
+def busy_file(session, checks, dist, locker_exe, work, ids, figures):
+    """Saves ride out a data.ini that another program holds open for a moment."""
+    app = fresh(os.path.join(work, "busy-file"))
+    install(dist, app)
+    locker = os.path.join(app, "locker.exe")
+    shutil.copy(locker_exe, locker)
+    path = os.path.join(app, "data.ini")
+    with open(path, "wb") as f:
+        f.write(GOOD)
+    trace = os.path.join(work, "busy-file-trace.jsonl")
+    if os.path.exists(trace):
+        os.remove(trace)
+    tockly = TocklyIn(session, app, "2024-05-20 10:20:05", trace_path=trace)
+    if not checks.check(tockly.hwnd, "busy file: Tockly starts"):
+        return
+
+    def kinds(kind):
+        return [line for line in read_json_lines(trace) if line.get("kind") == kind]
+
+    def saved_rows(count):
+        rows = table_rows(contents(path) or b"")
+        return rows if rows is not None and len(rows) == count else None
+
+    def boxes(seconds):
+        """Texts of the message boxes shown within `seconds`, each dismissed."""
+        texts, until = [], time.time() + seconds
+        while time.time() < until:
+            box = session.wait_window(cls="#32770", timeout_ms=int(max(until - time.time(), 0.1) * 1000))
+            if box:
+                texts.append(box_text(session, box))
+                dismiss(session, box)
+        return texts
+
+    wait_for(lambda: len(shown_rows(tockly, ids)[1]) == 2, 60)
+    # Held for about a second across a save: let go half a second after the first try met it.
+    holder = hold_data_file(session, locker, app, release="release")
+    if not checks.check(holder, "busy file: another program holds data.ini"):
+        return
+    session.driver("post", new_entry(tockly, ids), BM_CLICK, 0, 0)
+    met = wait_for(lambda: kinds("save_busy"), 60, 0.05)
+    checks.check(met, "busy file: the save meets the held file")
+    time.sleep(0.5)
+    with open(os.path.join(app, "release"), "w"):
+        pass
+    holder.wait(timeout=60)
+    landed = wait_for(lambda: saved_rows(3), 30, 0.1)
+    checks.equal(landed, [NEW_ROW, ROW_A, ROW_B], "busy file: held about a second, the save lands after the release")
+    checks.equal(boxes(3), [], "busy file: held about a second, nothing is told")
+    checks.check(not [l for l in kinds("saved") if not l.get("stored")], "busy file: no save counted as failed")
+    figures["busy file: tries that met the held file"] = len(kinds("save_busy"))
+
+    # Held for 10 s: told once; the next change after the release saves the whole current table.
+    before = contents(path)
+    holder = hold_data_file(session, locker, app)
+    if not checks.check(holder, "busy file: another program holds data.ini for 10 s"):
+        return
+    began = time.time()
+    session.driver("post", new_entry(tockly, ids), BM_CLICK, 0, 0)
+    told = boxes(max(10 - (time.time() - began), 5))
+    figures["busy file: seconds held"] = round(time.time() - began, 1)
+    unchanged = contents(path) == before
+    holder.kill()
+    holder.wait()
+    checks.check(len(told) == 1 and "未能保存" in told[0] and "data.ini" in told[0],
+                 "busy file: held 10 s, the failed save is told once", repr(told))
+    checks.check(unchanged, "busy file: held 10 s, the old file stays whole")
+    session.driver("post", new_entry(tockly, ids), BM_CLICK, 0, 0)
+    landed = wait_for(lambda: saved_rows(5), 30, 0.1)
+    checks.equal(landed, [NEW_ROW] * 3 + [ROW_A, ROW_B],
+                 "busy file: the next change after the release saves the whole current table")
+    checks.equal(boxes(3), [], "busy file: the save after the release is not told")
+    checks.equal(close(tockly), 0, "busy file: Tockly ends normally when closed")
+
+
 def body(session, checks, dist, plant_dll, probe_exe, locker_exe, expectations_path, work, artifacts):
     with open(expectations_path, encoding="utf-8") as f:
         ids = ids_by_name(json.load(f))
@@ -361,6 +454,7 @@ def body(session, checks, dist, plant_dll, probe_exe, locker_exe, expectations_p
     figures = {}
     kill_test(session, checks, dist, work, artifacts, ids, figures)
     bad_files(session, checks, dist, locker_exe, work, ids, figures)
+    busy_file(session, checks, dist, locker_exe, work, ids, figures)
     if checks.check(session.start_sound(), "a PulseAudio null sink stands in for a sound card"):
         dll_search(session, checks, dist, plant_dll, probe_exe, work, artifacts)
     for name, value in figures.items():
