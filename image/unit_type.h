@@ -138,10 +138,13 @@ constexpr std::optional<EventInfo> find_event(UnitType t, std::int32_t number) {
     for (const EventInfo& e : mouse_events) {
         if (e.number == number) return e;
     }
-    if (const UnitTypeInfo* row = unit_type_info(static_cast<std::uint16_t>(t))) {
-        for (const EventInfo& e : row->events) {
-            if (!e.name.empty() && e.number == number) return e;
-        }
+    // By the row's place, not a pointer to it: a test of a pointer against null is no constant
+    // expression under the undefined-behaviour sanitizer, and the handler list is checked at
+    // compile time.
+    const std::size_t row = unit_type_row(t);
+    if (row == unit_type_count) return std::nullopt;
+    for (const EventInfo& e : unit_types[row].events) {
+        if (!e.name.empty() && e.number == number) return e;
     }
     return std::nullopt;
 }
