@@ -261,6 +261,10 @@ class SoundThread {
         MCIERROR error = mci(L"open \"" + path + L"\" type mpegvideo alias " + alias);
         if (error == 0) {
             open_.insert(owner);
+            // A file that also holds pictures (a video named .mp3, which an offered file may be)
+            // would show them in a window of its own: a ringtone is heard, never seen. A sound
+            // alone has no window, and the device then refuses this, which is fine.
+            mci(L"window " + alias + L" state hide");
             // A stop or a newer ringtone came while the device was opening: this one never sounds.
             if (shared_->superseded(owner)) {
                 close_mp3(owner);
