@@ -10,7 +10,9 @@
 namespace tockly::host {
 
 struct FileRead {
-    enum class Status { ok, missing, failed };
+    // busy: another program holds the file so that it cannot be read now (a virus scanner, the
+    // search indexer, a backup or sync client); `bytes` are then left as they were.
+    enum class Status { ok, missing, failed, busy };
     Status status = Status::missing;
     std::string bytes;  // the whole file when ok
 };

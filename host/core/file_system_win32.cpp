@@ -82,6 +82,10 @@ void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
                             FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+            out.status = FileRead::Status::busy;  // the bytes stay: a caller may know them already
+            return;
+        }
         out.status = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
                          ? FileRead::Status::missing
                          : FileRead::Status::failed;

@@ -11,6 +11,19 @@ namespace tockly::host {
 void IniStore::read_file(const std::string& path, FileRead& into) {
     if (touched_.insert(path).second) files_.remove_stale_temporaries(path);
     files_.read_file(path, into);
+    if (into.status == FileRead::Status::busy && known_path_ == path) {
+        // Held by another program for a moment: what this store last read of it is still the
+        // file's content (nothing of ours was written since), so the store goes on from that.
+        into.status = FileRead::Status::ok;
+    } else if (into.status == FileRead::Status::busy) {
+        into.status = FileRead::Status::failed;
+        into.bytes.clear();
+    }
+    if (into.status == FileRead::Status::ok) {
+        known_path_ = path;
+    } else {
+        known_path_.clear();
+    }
 }
 
 std::optional<std::string> IniStore::find(const std::string& path, std::string_view section,
@@ -47,6 +60,7 @@ bool IniStore::write(const std::string& path, std::string_view section, std::str
         ini_edit(exists ? std::string_view(file.bytes) : std::string_view(), section, key, value);
     if (!updated) return false;
     if (exists && updated->equals(file.bytes)) return true;  // already stored: no need to touch the disk
+    known_path_.clear();  // the buffer holds the file as it was before this write
     return files_.replace_file(path, updated->pieces());
 }
 

@@ -53,6 +53,9 @@ class IniStore {
     // The file as the last read or write found it; kept so that reading or saving a large table
     // again and again reads it into memory already in use.
     FileRead file_;
+    // The file whose content file_ holds as it is on disk (read whole, and not written by this
+    // store since); empty when none. A read that finds it busy goes on from file_.
+    std::string known_path_;
 };
 
 // The INI commands: read item (file, section, key, default) and write item (file, section, key,

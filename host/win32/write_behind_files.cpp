@@ -56,6 +56,12 @@ void WriteBehindFiles::read_file(const std::string& path, FileRead& into) {
         }
     }
     inner_.read_file(path, into);
+    if (into.status != FileRead::Status::busy) return;
+    // Held by another program for a moment: what this writer last stored there is its content.
+    LockGuard locked(lock_);
+    if (last_stored_.path != path) return;
+    into.status = FileRead::Status::ok;
+    into.bytes.assign(last_stored_.bytes);
 }
 
 bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std::string_view> pieces) {
@@ -63,7 +69,14 @@ bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std
     std::string bytes;
     {
         LockGuard locked(lock_);
-        bytes.swap(spare_);
+        // The last content stored of this file gives way to the newer one, which reads see from
+        // now on; its memory serves the new content.
+        if (last_stored_.path == path) {
+            bytes.swap(last_stored_.bytes);
+            last_stored_ = Replacement{};
+        } else {
+            bytes.swap(spare_);
+        }
     }
     bytes.clear();
     append_pieces(bytes, pieces);
@@ -140,7 +153,12 @@ void WriteBehindFiles::write_all() {
                      outcome == ReplaceOutcome::stored ? ReplaceOutcome::stored : ReplaceOutcome::failed);
         LockGuard locked(lock_);
         busy_ = false;
-        if (writing_.bytes.capacity() > spare_.capacity()) spare_.swap(writing_.bytes);
+        if (outcome == ReplaceOutcome::stored) {
+            if (last_stored_.bytes.capacity() > spare_.capacity()) spare_.swap(last_stored_.bytes);
+            last_stored_ = std::move(writing_);
+        } else if (writing_.bytes.capacity() > spare_.capacity()) {
+            spare_.swap(writing_.bytes);
+        }
         writing_ = Replacement{};
         if (waiting_.empty()) SetEvent(idle_);
     }

@@ -2,8 +2,9 @@
 // the clock's tick), whatever the size of the table. A replacement is handed over and answered at
 // once; the writer makes the newest replacement of each file, whole, in the order they were
 // handed over (a newer one of the same file supersedes one not yet begun, and one being retried
-// because the file was busy). Reads of a file see what was last handed over for it. The program's
-// end waits in flush(), also for a save under way.
+// because the file was busy). Reads of a file see what was last handed over for it, and, while
+// another program holds the file, what was last stored there. The program's end waits in
+// flush(), also for a save under way.
 #pragma once
 
 #include <windows.h>
@@ -67,6 +68,9 @@ class WriteBehindFiles final : public FileSystem {
     // The buffer of the last replacement written, kept for the next one: a large table is then
     // joined into memory already in use rather than into fresh pages on every save.
     std::string spare_;
+    // The last replacement stored, until a newer one of its file is handed over: a read that finds
+    // the file held by another program gets these bytes.
+    Replacement last_stored_;
     bool busy_ = false;
     bool ending_ = false;
     HANDLE thread_ = nullptr;

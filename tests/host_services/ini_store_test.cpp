@@ -24,7 +24,9 @@ class MemoryFileSystem final : public FileSystem {
     void read_file(const std::string& path, FileRead& into) override {
         ++reads;
         const auto found = files.find(path);
-        if (fail_reads) {
+        if (busy_reads) {
+            into.status = FileRead::Status::busy;  // its bytes stay as they were
+        } else if (fail_reads) {
             into = {FileRead::Status::failed, {}};
         } else if (found == files.end()) {
             into = {FileRead::Status::missing, {}};
@@ -43,6 +45,7 @@ class MemoryFileSystem final : public FileSystem {
     void remove_stale_temporaries(const std::string&) override {}
     std::map<std::string, std::string> files;
     bool fail_reads = false;
+    bool busy_reads = false;  // another program holds every file
     bool fail_replaces = false;
     int reads = 0;
     int replaces = 0;
@@ -130,6 +133,37 @@ TEST(IniStore, AFailedWriteLeavesTheOldFile) {
     EXPECT_FALSE(store.write(kPath, "表", "时表", "A\r\nB"));
     EXPECT_EQ(files.replaces, 1);
     EXPECT_EQ(store.read(kPath, "表", "时表"), "A@");
+}
+
+TEST(IniStore, AFileHeldForAMomentIsEditedFromWhatWasLastReadOfIt) {
+    // Another program holds the file so that it cannot be read (a scanner looking at it): what
+    // the store read of it before is still its content, so reads and an edit go on from that.
+    // Once the store has written the file, what it read is out of date: a held file is then not
+    // guessed at.
+    MemoryFileSystem files;
+    files.files[kPath] = "[表]\r\n铃声=x.mp3\r\n时表=A@\r\n";
+    IniStore store(files);
+    EXPECT_EQ(store.read(kPath, "表", "时表"), "A@");
+    files.busy_reads = true;
+    EXPECT_EQ(store.read(kPath, "表", "铃声"), "x.mp3");
+    EXPECT_TRUE(store.write(kPath, "表", "时表", "B@"));
+    EXPECT_EQ(files.files[kPath], "[表]\r\n铃声=x.mp3\r\n时表=B@\r\n");
+    EXPECT_FALSE(store.write(kPath, "表", "时表", "C@"));
+    EXPECT_EQ(files.files[kPath], "[表]\r\n铃声=x.mp3\r\n时表=B@\r\n");
+    files.busy_reads = false;
+    EXPECT_TRUE(store.write(kPath, "表", "时表", "C@"));
+    EXPECT_EQ(files.files[kPath], "[表]\r\n铃声=x.mp3\r\n时表=C@\r\n");
+
+    // Held from the first read on: nothing is known of it, so it reads as nothing and is never
+    // rewritten, as a file that could not be read.
+    MemoryFileSystem held;
+    held.files[kPath] = "[表]\r\n时表=A@\r\n";
+    held.busy_reads = true;
+    IniStore second(held);
+    EXPECT_EQ(second.read(kPath, "表", "时表"), "");
+    held.busy_reads = false;
+    EXPECT_FALSE(second.write(kPath, "表", "时表", "C@"));
+    EXPECT_EQ(held.replaces, 0);
 }
 
 TEST(IniStore, AFileThatCouldNotBeReadWholeIsNeverRewritten) {

@@ -1,30 +1,19 @@
-/* Holds data.ini in its current folder open, as another program may, and writes the marker file
-   "locker-holds" once it does.
+/* Holds data.ini in its current folder open without sharing, as another program may (a virus
+   scanner, the search indexer, a backup client looking at a fresh file): nothing else can read,
+   write, replace or delete it. Writes the marker file "locker-holds" once it does.
 
-   locker.exe                 holds it without sharing (nothing else can read, write, replace
-                              or delete it) until it is ended
-   locker.exe reader RELEASE  holds it as a virus scanner, the search indexer or a backup client
-                              looks at a fresh file: others may read it, but nobody can write,
-                              replace or delete it; lets go (and ends) as soon as the file RELEASE
-                              exists, or holds until ended when RELEASE is "-" */
-#include <string.h>
+   locker.exe           holds it until it is ended
+   locker.exe RELEASE   lets go (and ends) as soon as the file RELEASE exists */
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
     (void)instance;
     (void)previous;
     (void)show;
-    const char* release = NULL;
-    DWORD access = GENERIC_READ | GENERIC_WRITE, sharing = 0;
     while (*command_line == ' ') ++command_line;
-    if (strncmp(command_line, "reader ", 7) == 0) {
-        access = GENERIC_READ;
-        sharing = FILE_SHARE_READ;
-        release = command_line + 7;
-        while (*release == ' ') ++release;
-        if (strcmp(release, "-") == 0) release = NULL;
-    }
-    HANDLE file = CreateFileA("data.ini", access, sharing, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    const char* release = *command_line != '\0' ? command_line : NULL;
+    HANDLE file =
+        CreateFileA("data.ini", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) return 1;
     HANDLE marker =
         CreateFileA("locker-holds", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);

@@ -359,13 +359,13 @@ def bad_files(session, checks, dist, locker_exe, work, ids, figures):
         bad_file(session, checks, dist, locker_exe, work, ids, case, figures)
 
 
-def hold_data_file(session, locker_exe, app, release="-"):
-    """Starts the locker on `app`'s data.ini as a reader that shares only reading (until `release`
-    exists there; "-": until killed); the process once it holds the file, None when it never did."""
+def hold_data_file(session, locker_exe, app, release=None):
+    """Starts the locker on `app`'s data.ini, held without sharing (until `release` exists there;
+    None: until killed); the process once it holds the file, None when it never did."""
     marker = os.path.join(app, "locker-holds")
     if os.path.exists(marker):
         os.remove(marker)
-    holder = session.start(locker_exe, cwd=app, args=("reader", release))
+    holder = session.start(locker_exe, cwd=app, args=(release,) if release else ())
     if wait_for(lambda: os.path.exists(marker), 60, 0.1):
         return holder
     holder.kill()
