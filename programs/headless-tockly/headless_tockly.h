@@ -1,6 +1,6 @@
 // Tockly on the headless host inside one process, for long simulations, benchmarks and the handler
-// tests: its image
-// built in memory, its folder a fresh temporary one (removed again), its table given as rows.
+// tests: its image built in memory, its folder a fresh temporary one (removed again), its table
+// given as rows.
 #pragma once
 
 #include <cstdint>
