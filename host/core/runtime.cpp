@@ -218,7 +218,12 @@ void Runtime::run_handler(WindowInstance& window, std::uint32_t handler,
             if (self.context_.empty()) self.graveyard_.clear();
         }
     } pop{*this};
-    handlers_[handler].fn(*this, words.data());
+    const HandlerEntry& entry = handlers_[handler];
+    if (hook_ != nullptr) {
+        hook_->run(entry, *this, words.data());
+    } else {
+        entry.fn(*this, words.data());
+    }
 }
 
 SoundOwner Runtime::sound_owner() const {

@@ -40,6 +40,17 @@ struct ProgramStart {
     std::function<void()> cleanup_routine;
 };
 
+// Stands around every handler run (the Windows host's trace, a measurement). It is given the
+// handler's entry and its words and runs `entry.fn` itself, on `host` or on a host of its own that
+// passes the calls on.
+class HandlerHook {
+  public:
+    virtual void run(const HandlerEntry& entry, Host& host, const std::uint32_t* args) = 0;
+
+  protected:
+    ~HandlerHook() = default;
+};
+
 class Runtime final : public Host {
   public:
     Runtime(const ProgramDesign& design, std::span<const HandlerEntry> handlers, ProgramStart start,
@@ -104,6 +115,8 @@ class Runtime final : public Host {
     // (each tick handled as it comes, none caught up or dropped) exists to measure the difference.
     enum class SecondTicks { each_second_once, every_arrival };
     void set_second_ticks(SecondTicks how) { second_ticks_ = how; }
+    // Every handler from now on runs through `hook` (null: directly). The hook outlives the runtime.
+    void set_handler_hook(HandlerHook* hook) { hook_ = hook; }
     // The outcome of a write of an INI item (a save of the table or the ringtone): a save that
     // failed is told to the user once, until one succeeds again. A host that writes elsewhere
     // than in call_core (a writer thread) hands each outcome back here, on the event thread.
@@ -185,6 +198,7 @@ class Runtime final : public Host {
     bool start_window_closed_ = false;
     bool finished_ = false;
     SecondTicks second_ticks_ = SecondTicks::each_second_once;
+    HandlerHook* hook_ = nullptr;
 };
 
 }  // namespace tockly::host

@@ -107,10 +107,12 @@ void run_image(const void* image, const ApplicationModule& app) {
     });
     IniStore ini(files);
     PooledAllocator memory;
-    TracedHandlers handlers(app.handlers, trace.get(), &program->loaded.design);
+    std::optional<HandlerTrace> handler_trace;
+    if (trace) handler_trace.emplace(*trace, &program->loaded.design);
     ProgramStart start = program->loaded.start;
     adapt_program_start(*program, start);
-    Runtime runtime(program->loaded.design, handlers.table(), std::move(start), windows, clock, memory, ini);
+    Runtime runtime(program->loaded.design, app.handlers, std::move(start), windows, clock, memory, ini);
+    if (handler_trace) runtime.set_handler_hook(&*handler_trace);
     windows.attach(runtime);
     // Everything above lives until the process ends: run_entry does not return.
     run_entry(*program, runtime);

@@ -5,7 +5,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -236,22 +235,6 @@ class TracingHost final : public Host {
     }
 };
 
-// Plain functions that a handler table can hold, one per index, all leading to the active set.
-constexpr std::size_t kMaxTraced = 128;
-TracedHandlers* g_active = nullptr;
-
-template <std::size_t I>
-void wrapper(Host& host, const std::uint32_t* args) {
-    g_active->run(I, host, args);
-}
-
-template <std::size_t... I>
-constexpr std::array<HandlerFn, sizeof...(I)> make_wrappers(std::index_sequence<I...>) {
-    return {&wrapper<I>...};
-}
-
-constexpr auto kWrappers = make_wrappers(std::make_index_sequence<kMaxTraced>());
-
 }  // namespace
 
 std::unique_ptr<Trace> Trace::from_environment(Clock& clock) {
@@ -320,42 +303,22 @@ std::string Trace::utf8(std::string_view gbk) {
     return utf8_from_wide(wide_from_gbk(gbk));
 }
 
-TracedHandlers::TracedHandlers(std::span<const HandlerEntry> handlers, Trace* trace,
-                               const ProgramDesign* design)
-    : original_(handlers), trace_(trace), design_(design) {
-    if (trace_ == nullptr || handlers.size() > kMaxTraced || g_active != nullptr) return;
-    for (std::size_t i = 0; i < handlers.size(); ++i) {
-        wrapped_.push_back(HandlerEntry{handlers[i].name, handlers[i].arg_count, kWrappers[i]});
-    }
-    g_active = this;
-}
-
-TracedHandlers::~TracedHandlers() {
-    if (g_active == this) g_active = nullptr;
-}
-
-std::span<const HandlerEntry> TracedHandlers::table() const {
-    if (wrapped_.empty()) return original_;
-    return wrapped_;
-}
-
-void TracedHandlers::run(std::size_t index, Host& host, const std::uint32_t* args) {
-    const HandlerEntry& entry = original_[index];
+void HandlerTrace::run(const HandlerEntry& entry, Host& host, const std::uint32_t* args) {
     std::string words = "[";
     for (std::uint32_t i = 0; i < entry.arg_count; ++i) {
         if (i != 0) words += ',';
         words += std::to_string(args[i]);
     }
     words += "]";
-    trace_->write(
-        trace_->line("event").text("handler", entry.name != nullptr ? entry.name : "?").raw("args", words));
-    TracingHost traced(host, *trace_, design_);
+    trace_.write(
+        trace_.line("event").text("handler", entry.name != nullptr ? entry.name : "?").raw("args", words));
+    TracingHost traced(host, trace_, design_);
     entry.fn(traced, args);
     if (traced.omitted() != 0) {
-        trace_->write(trace_->line("calls")
-                          .text("handler", entry.name != nullptr ? entry.name : "?")
-                          .number("omitted", static_cast<std::int64_t>(traced.omitted()))
-                          .raw("commands", traced.omitted_by_command()));
+        trace_.write(trace_.line("calls")
+                         .text("handler", entry.name != nullptr ? entry.name : "?")
+                         .number("omitted", static_cast<std::int64_t>(traced.omitted()))
+                         .raw("commands", traced.omitted_by_command()));
     }
 }
 

@@ -59,6 +59,7 @@
 #include <vector>
 
 #include "host/core/date_time.h"
+#include "host/core/runtime.h"
 #include "host/core/unit_design.h"
 #include "host/host.h"
 #include "host/win32/json_line.h"
@@ -94,23 +95,15 @@ class Trace {
     std::uint64_t seq_ = 0;
 };
 
-// The handler table with each entry wrapped so that its event, and every host call the handler
-// makes, reach the trace. Without a trace the original table is used unchanged.
-class TracedHandlers {
+// Installed as the runtime's handler hook: each event a handler is run for, and every host call
+// the handler makes, reach the trace.
+class HandlerTrace final : public HandlerHook {
   public:
-    TracedHandlers(std::span<const HandlerEntry> handlers, Trace* trace, const ProgramDesign* design);
-    ~TracedHandlers();
-    TracedHandlers(const TracedHandlers&) = delete;
-    TracedHandlers& operator=(const TracedHandlers&) = delete;
-    std::span<const HandlerEntry> table() const;
-
-    // Runs handler `index` with a host that traces each call (used by the wrappers).
-    void run(std::size_t index, Host& host, const std::uint32_t* args);
+    HandlerTrace(Trace& trace, const ProgramDesign* design) : trace_(trace), design_(design) {}
+    void run(const HandlerEntry& entry, Host& host, const std::uint32_t* args) override;
 
   private:
-    std::span<const HandlerEntry> original_;
-    std::vector<HandlerEntry> wrapped_;
-    Trace* trace_;
+    Trace& trace_;
     const ProgramDesign* design_;
 };
 

@@ -10,11 +10,11 @@
 
 #include "app/host_calls.h"
 #include "host/core/date_time.h"
-#include "programs/tockly-bench/headless_tockly.h"
+#include "programs/headless-tockly/headless_tockly.h"
 
 namespace {
 
-using tockly::bench::HeadlessTockly;
+using tockly::harness::HeadlessTockly;
 
 // 2026-03-02 00:00:00 local; every row is due in the afternoon, so no tick of a run fires one.
 constexpr std::int64_t kStart = 1772409600000;
@@ -24,8 +24,8 @@ const std::vector<std::string>& table(std::int64_t rows) {
     if (static_cast<std::int64_t>(made.size()) != rows) {
         made.clear();
         for (std::int64_t i = 0; i < rows; ++i)
-            made.push_back(tockly::bench::program_row(static_cast<int>(43200 + i % 43200),
-                                                      "C:\\Tools\\job" + std::to_string(i) + ".exe"));
+            made.push_back(tockly::harness::program_row(static_cast<int>(43200 + i % 43200),
+                                                        "C:\\Tools\\job" + std::to_string(i) + ".exe"));
     }
     return made;
 }
@@ -72,8 +72,8 @@ void BM_Save(benchmark::State& state) {
 // every save replaces it (a temporary file flushed, then renamed over the old one).
 void BM_WriteFile(benchmark::State& state) {
     const std::int64_t rows = state.range(0);
-    tockly::bench::TempFolder folder;
-    const std::string bytes = tockly::bench::data_file(table(rows));
+    tockly::harness::TempFolder folder;
+    const std::string bytes = tockly::harness::data_file(table(rows));
     const std::string path = (folder.path() / "data.ini").string();
     tockly::host::PosixFileSystem files;
     for (auto _ : state) files.replace_file(path, bytes);

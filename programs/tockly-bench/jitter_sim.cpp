@@ -11,11 +11,16 @@
 #include "host/core/date_time.h"
 #include "host/core/second_ticks.h"
 #include "host/host_constants.h"
-#include "programs/tockly-bench/headless_tockly.h"
+#include "programs/headless-tockly/headless_tockly.h"
 
 namespace tockly::bench {
 
 namespace {
+
+using harness::HeadlessTockly;
+using harness::program_row;
+using harness::reminder_row;
+using harness::resident_bytes;
 
 // 2026-03-02 00:00:00.500 local: a free-running timer started then falls half-way into seconds.
 constexpr std::int64_t kStart = 1772409600500;
@@ -36,14 +41,22 @@ struct TickLog {
     }
 };
 
-TickLog* g_log = nullptr;
-host::HandlerFn g_tick = nullptr;
+// Runs Tockly's handlers, telling the log which second each tick stands for.
+class ObservedTick final : public host::HandlerHook {
+  public:
+    ObservedTick(host::HandlerFn tick, TickLog& log) : tick_(tick), log_(log) {}
+    void run(const host::HandlerEntry& entry, host::Host& host, const std::uint32_t* args) override {
+        if (entry.fn == tick_) {
+            const auto now = static_cast<std::int64_t>(host.call_core(host::command::now, {}));
+            log_.saw(host::second_of_ms(now));
+        }
+        entry.fn(host, args);
+    }
 
-void observed_tick(host::Host& host, const std::uint32_t* args) {
-    const auto now = static_cast<std::int64_t>(host.call_core(host::command::now, {}));
-    g_log->saw(host::second_of_ms(now));
-    g_tick(host, args);
-}
+  private:
+    host::HandlerFn tick_;
+    TickLog& log_;
+};
 
 // The number after `mark` in `text`, or -1.
 long marked_number(const std::string& text, const char* mark) {
@@ -88,21 +101,18 @@ JitterResult run_jitter(const JitterSettings& s) {
                                     : program_row(seconds_of_day[i], mark));
     }
 
-    // Tockly's handlers, the tick wrapped so that it tells which second it stands for.
-    std::vector<host::HandlerEntry> handlers(app::handler_table().begin(), app::handler_table().end());
-    for (auto& h : handlers) {
-        if (std::string_view(h.name) == "on_tick") {
-            g_tick = h.fn;
-            h.fn = observed_tick;
-        }
-    }
     TickLog log;
     log.first_second = host::second_of_ms(kStart);
     log.handled.assign(static_cast<std::size_t>(run_ms / 1000) + 1, 0);
-    g_log = &log;
+    host::HandlerFn tick = nullptr;
+    for (const auto& h : app::handler_table()) {
+        if (std::string_view(h.name) == "on_tick") tick = h.fn;
+    }
+    ObservedTick observed(tick, log);
 
     std::vector<std::uint16_t> fires(static_cast<std::size_t>(days) * row_count, 0);
-    HeadlessTockly tockly(kStart, rows, handlers);
+    HeadlessTockly tockly(kStart, rows);
+    tockly.runtime().set_handler_hook(&observed);
     auto& windows = tockly.windows();
     windows.keep_effects(false);
     windows.set_second_timers_free_running(s.free_running);
@@ -172,7 +182,6 @@ JitterResult run_jitter(const JitterSettings& s) {
     result.live_blocks_at_end = static_cast<std::int64_t>(tockly.memory().live_blocks());
     result.bad_releases = static_cast<std::int64_t>(tockly.memory().problems().size());
     result.resident_at_end = resident_bytes();
-    g_log = nullptr;
     result.seconds_taken = monotonic_seconds() - began;
     return result;
 }

@@ -15,22 +15,13 @@
 
 #include "app/constants.h"
 #include "app/handler_table.h"
-#include "host/core/file_system_posix.h"
-#include "host/core/image_loader.h"
-#include "host/core/ini_store.h"
-#include "host/core/runtime.h"
-#include "host/core/text_memory.h"
-#include "host/headless/headless_files.h"
-#include "host/headless/headless_window_system.h"
+#include "host/headless/headless_program.h"
 #include "programs/tockly-sim/script.h"
 #include "programs/tockly-sim/sim_driver.h"
 
 namespace {
 
 using namespace tockly;
-
-// The headless host does not run the image's code; these are the addresses it relocates with.
-constexpr image::RelocationBases kHeadlessBases{0x10000000, 0x20000000, 0x30000000, 0x40000000};
 
 // The clock before the script sets it.
 constexpr std::int64_t kDefaultStart = 1767225600000;  // 2026-01-01 00:00:00
@@ -90,27 +81,23 @@ int main(int argc, char** argv) {
     }
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(image_bytes.data()),
                                               image_bytes.size());
-    auto loaded = host::load_image(bytes, app::handler_table(), kHeadlessBases);
+    auto loaded = host::headless::HeadlessProgram::load(bytes, app::handler_table(), kDefaultStart, dir);
     if (!loaded) {
         std::cerr << "tockly-sim: the image is refused: " << loaded.error().message() << "\n";
         return 1;
     }
-    if (auto bound = app::bind_constants(loaded->const_pool()); !bound) {
+    host::headless::HeadlessProgram& program = **loaded;
+    if (auto bound = app::bind_constants(program.image().const_pool()); !bound) {
         std::cerr << "tockly-sim: the image is refused: " << bound.error().message() << "\n";
         return 1;
     }
+    host::Runtime& runtime = program.runtime();
+    host::headless::HeadlessWindowSystem& windows = program.windows();
+    host::headless::VirtualClock& clock = program.clock();
+    host::CountingAllocator& memory = program.memory();
 
-    host::headless::VirtualClock clock(kDefaultStart);
-    host::headless::HeadlessWindowSystem windows(clock, dir);
-    host::PosixFileSystem posix;
-    host::headless::HeadlessFiles files(posix, windows);
-    host::IniStore ini(files);
-    host::CountingAllocator memory;
-    host::Runtime runtime(loaded->design, app::handler_table(), loaded->start, windows, clock, memory, ini);
-    windows.attach(runtime);
-
-    sim::Driver driver(std::move(std::get<std::vector<sim::Command>>(parsed)), runtime, windows, clock, files,
-                       std::cout);
+    sim::Driver driver(std::move(std::get<std::vector<sim::Command>>(parsed)), runtime, windows, clock,
+                       program.files(), std::cout);
     windows.set_event_source(&driver);
     windows.on_effect([&](const host::headless::Effect& e) { driver.emit(e.at, e.fields); });
 

@@ -15,13 +15,13 @@
 
 #include "app/units.h"
 #include "host/core/date_time.h"
-#include "programs/tockly-bench/headless_tockly.h"
+#include "programs/headless-tockly/headless_tockly.h"
 #include "tockly_version.h"
 
 namespace tockly::app {
 namespace {
 
-using bench::HeadlessTockly;
+using harness::HeadlessTockly;
 using host::headless::Json;
 using Rows = std::vector<std::string>;
 using Effects = std::vector<std::string>;

@@ -8,7 +8,7 @@
 #include "app/handler_table.h"
 #include "app/tockly_image.h"
 #include "app/units.h"
-#include "host/core/image_loader.h"
+#include "host/headless/headless_program.h"
 #include "image/form_reader.h"
 #include "image/form_writer.h"
 #include "image/image_verify.h"
@@ -17,8 +17,6 @@ namespace tockly::app {
 namespace {
 
 using namespace image;
-
-const RelocationBases kBases = image::stand_in_bases;
 
 Image tockly_image() {
     auto built = build_tockly_image({});
@@ -58,7 +56,7 @@ TEST(CrossReferences, TocklysOwnImageAgreesWithItselfAndLoads) {
     EXPECT_TRUE(problems.empty()) << joined(problems);
     const auto bytes = write_image(image);
     ASSERT_TRUE(bytes.ok());
-    auto loaded = host::load_image(*bytes, handler_table(), kBases);
+    auto loaded = host::headless::load_headless_image(*bytes, handler_table());
     EXPECT_TRUE(loaded.ok()) << loaded.error().message();
 }
 
@@ -138,7 +136,7 @@ TEST(CrossReferences, EachContradictionIsNamedByVerifyAndRefusedByTheHost) {
         EXPECT_NE(verify_line(problems.front()).find(c.problem), std::string::npos) << joined(problems);
         const auto bytes = write_image(image);
         ASSERT_TRUE(bytes.ok()) << bytes.error().message();
-        auto loaded = host::load_image(*bytes, handler_table(), kBases);
+        auto loaded = host::headless::load_headless_image(*bytes, handler_table());
         ASSERT_FALSE(loaded.ok());
         EXPECT_NE(loaded.error().message().find(c.refused ? c.refused : c.problem), std::string::npos)
             << loaded.error().message();

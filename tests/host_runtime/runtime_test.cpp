@@ -7,12 +7,7 @@
 #include <filesystem>
 
 #include "host/arg_records.h"
-#include "host/core/file_system_posix.h"
-#include "host/core/image_loader.h"
-#include "host/core/ini_store.h"
-#include "host/core/text_memory.h"
-#include "host/headless/headless_files.h"
-#include "host/headless/headless_window_system.h"
+#include "host/headless/headless_program.h"
 #include "host/owned_text.h"
 #include "image/handler_stub.h"
 #include "tests/host_contract/contract_program.h"
@@ -23,8 +18,6 @@ namespace {
 using namespace contract;
 using host::headless::Json;
 namespace cmd = host::command;
-
-constexpr image::RelocationBases kBases{0x10000000, 0x20000000, 0x30000000, 0x40000000};
 
 // 2026-06-09 10:00:00.000 local.
 constexpr std::int64_t kT0 = 1780999200000;
@@ -42,23 +35,22 @@ class Queue final : public host::headless::EventSource {
 
 class RuntimeTest : public ::testing::Test {
   protected:
-    RuntimeTest() : windows(clock, "/nonexistent-dir"), files(posix, windows), ini(files) {}
     void SetUp() override {
         reset_program();
-        bytes = make_image();
-        auto result = host::load_image(bytes, handler_table(), kBases);
-        ASSERT_TRUE(result) << result.error().message();
-        loaded = std::make_unique<host::LoadedImage>(std::move(result.value()));
-        runtime = std::make_unique<host::Runtime>(loaded->design, handler_table(), loaded->start, windows,
-                                                  clock, memory, ini);
-        windows.attach(*runtime);
-        windows.set_event_source(&queue);
+        auto made = host::headless::HeadlessProgram::load(make_image(), handler_table(), kT0 + 250,
+                                                          "/nonexistent-dir");
+        ASSERT_TRUE(made) << made.error().message();
+        program = std::move(made).value();
+        loaded = &program->image();
+        runtime = &program->runtime();
+        windows = &program->windows();
+        program->windows().set_event_source(&queue);
     }
     void TearDown() override { reset_program(); }
 
     std::vector<std::string> effect_kinds() const {
         std::vector<std::string> out;
-        for (const auto& e : windows.effects()) out.push_back(e.fields["effect"].get<std::string>());
+        for (const auto& e : windows->effects()) out.push_back(e.fields["effect"].get<std::string>());
         return out;
     }
     host::WindowInstance& main() { return *runtime->start_window_instance(); }
@@ -67,16 +59,11 @@ class RuntimeTest : public ::testing::Test {
         return std::count(handler_log().begin(), handler_log().end(), entry);
     }
 
-    host::headless::VirtualClock clock{kT0 + 250};
-    host::headless::HeadlessWindowSystem windows;
-    host::PosixFileSystem posix;
-    host::headless::HeadlessFiles files;
-    host::IniStore ini;
-    host::CountingAllocator memory;
     Queue queue;
-    std::vector<std::uint8_t> bytes;
-    std::unique_ptr<host::LoadedImage> loaded;
-    std::unique_ptr<host::Runtime> runtime;
+    std::unique_ptr<host::headless::HeadlessProgram> program;
+    const host::LoadedImage* loaded = nullptr;
+    host::Runtime* runtime = nullptr;
+    host::headless::HeadlessWindowSystem* windows = nullptr;
 };
 
 TEST_F(RuntimeTest, LoadingReadsTheEntrySequenceAndDesigns) {
@@ -120,14 +107,14 @@ TEST(ImageLoading, MismatchedBindingsAreRefusedNamingTheField) {
         image::FormData form = contract_form();
         c.change(form);
         const auto bytes = make_image(form);
-        auto result = host::load_image(bytes, handler_table().first(c.table_size), kBases);
+        auto result = host::headless::load_headless_image(bytes, handler_table().first(c.table_size));
         ASSERT_FALSE(result);
         EXPECT_NE(result.error().message().find(c.reason), std::string::npos) << result.error().message();
         EXPECT_NE(result.error().message().find("unit 0x"), std::string::npos) << result.error().message();
     }
     std::vector<std::uint8_t> truncated = make_image();
     truncated.resize(truncated.size() / 2);
-    EXPECT_FALSE(host::load_image(truncated, handler_table(), kBases));
+    EXPECT_FALSE(host::headless::HeadlessProgram::load(truncated, handler_table(), kT0, "/nonexistent-dir"));
 }
 
 TEST(ImageLoading, EntryRoutineThatNeverCreatesTheStartWindowIsRefused) {
@@ -145,8 +132,8 @@ TEST_F(RuntimeTest, StartShowsTheMainWindowAfterItsCreationHandler) {
                             reinterpret_cast<std::uintptr_t>("10:"), 0);
     });
     runtime->start();
-    ASSERT_FALSE(windows.effects().empty());
-    const Json& open = windows.effects().back().fields;
+    ASSERT_FALSE(windows->effects().empty());
+    const Json& open = windows->effects().back().fields;
     EXPECT_EQ(open["effect"], "open");
     EXPECT_EQ(open["window"], "main");
     EXPECT_EQ(open["labels"][0]["text"], "10:");
@@ -156,18 +143,18 @@ TEST_F(RuntimeTest, StartShowsTheMainWindowAfterItsCreationHandler) {
 
 TEST_F(RuntimeTest, SecondTimerFallsOnEveryBoundaryOnceAndNeverCatchesUp) {
     std::vector<std::int64_t> at;
-    on(tick, [&](host::Host&, const std::uint32_t*) { at.push_back(clock.now()); });
+    on(tick, [&](host::Host&, const std::uint32_t*) { at.push_back(program->clock().now()); });
     runtime->start();  // at 10:00:00.250
-    windows.advance(2000);
+    windows->advance(2000);
     EXPECT_EQ(at, (std::vector<std::int64_t>{kT0 + 1000, kT0 + 2000}));
     // A jump forward by an hour: the next tick is the next boundary, nothing in between.
     at.clear();
-    windows.set_clock(kT0 + 3600000 + 500);
-    windows.advance(1000);
+    windows->set_clock(kT0 + 3600000 + 500);
+    windows->advance(1000);
     EXPECT_EQ(at, (std::vector<std::int64_t>{kT0 + 3601000}));
     // A jump back into a second already handled does not handle it again.
     at.clear();
-    windows.set_clock(kT0 + 3601500);
+    windows->set_clock(kT0 + 3601500);
     runtime->timer_fired({main().serial, kTimer.id});
     EXPECT_TRUE(at.empty());
 }
@@ -184,6 +171,25 @@ TEST_F(RuntimeTest, ClicksMoveRadioGroupsToggleCheckBoxesAndSkipDisabledButtons)
     EXPECT_EQ(count("button_clicked"), 0);
     EXPECT_EQ(effect_kinds().back(), "refused");
     EXPECT_EQ(count("check_clicked"), 1);
+}
+
+TEST_F(RuntimeTest, AHandlerHookStandsAroundEveryHandlerUntilTakenAway) {
+    struct Recorder final : host::HandlerHook {
+        std::vector<std::string> seen;
+        void run(const host::HandlerEntry& entry, host::Host& host, const std::uint32_t* args) override {
+            seen.push_back(entry.name);
+            entry.fn(host, args);
+        }
+    } recorder;
+    runtime->set_handler_hook(&recorder);
+    runtime->start();
+    runtime->click(main(), state(kButton));
+    EXPECT_EQ(recorder.seen, (std::vector<std::string>{"main_created", "button_clicked"}));
+    EXPECT_EQ(count("button_clicked"), 1);  // the hook ran the handler
+    runtime->set_handler_hook(nullptr);
+    runtime->click(main(), state(kButton));
+    EXPECT_EQ(recorder.seen.size(), 2u);
+    EXPECT_EQ(count("button_clicked"), 2);
 }
 
 TEST_F(RuntimeTest, ModalWindowReturnsWhenClosedRefusesInputBeneathAndTimersGoOn) {
@@ -204,7 +210,7 @@ TEST_F(RuntimeTest, ModalWindowReturnsWhenClosedRefusesInputBeneathAndTimersGoOn
     runtime->start();
     queue.steps = {
         [&] { EXPECT_FALSE(runtime->click(main(), state(kButton))); },
-        [&] { windows.advance(3000); },
+        [&] { windows->advance(3000); },
         [&] { runtime->right_click(*runtime->newest(kPopup)); },
     };
     runtime->right_click(main());
@@ -281,7 +287,7 @@ TEST_F(RuntimeTest, ClosingTheStartWindowEndsTheProgramWithItsPopupsAndCleansUp)
     EXPECT_TRUE(runtime->run_entry_sequence());
     EXPECT_EQ(count("popup_destroying"), 1);
     EXPECT_TRUE(runtime->open_windows().empty());
-    EXPECT_TRUE(memory.balanced());
+    EXPECT_TRUE(program->memory().balanced());
     const auto kinds = effect_kinds();
     EXPECT_EQ(kinds.back(), "exit");
     EXPECT_EQ(*(kinds.end() - 3), "close");  // the popup first, then the main window
@@ -312,7 +318,7 @@ TEST_F(RuntimeTest, ATextSetShortLetsGoOfTheLongTextItHeld) {
         runtime->read_property(kMain, kEdit.id, host::property::edit_content, -1)));
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(std::string_view(static_cast<const char*>(read)), table);
-    memory.release(read);
+    program->memory().release(read);
     set("");
     EXPECT_EQ(state(kEdit).text, "");
     EXPECT_LT(state(kEdit).text.capacity(), 1024u);

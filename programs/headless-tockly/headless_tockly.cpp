@@ -1,4 +1,4 @@
-#include "programs/tockly-bench/headless_tockly.h"
+#include "programs/headless-tockly/headless_tockly.h"
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -12,12 +12,9 @@
 #include "app/handler_table.h"
 #include "app/tockly_image.h"
 
-namespace tockly::bench {
+namespace tockly::harness {
 
 namespace {
-
-// The headless host does not run the image's code; these are the addresses it relocates with.
-constexpr image::RelocationBases kBases{0x10000000, 0x20000000, 0x30000000, 0x40000000};
 
 std::string time_text(int second_of_day) {
     char text[16];
@@ -57,8 +54,8 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-const host::LoadedImage& tockly_image() {
-    static const host::LoadedImage loaded = [] {
+const std::shared_ptr<const host::LoadedImage>& tockly_image() {
+    static const std::shared_ptr<const host::LoadedImage> loaded = [] {
         std::ifstream in(TOCKLY_ICON_FILE, std::ios::binary);
         const std::vector<std::uint8_t> icon{std::istreambuf_iterator<char>(in),
                                              std::istreambuf_iterator<char>()};
@@ -66,40 +63,34 @@ const host::LoadedImage& tockly_image() {
         if (!image) throw std::runtime_error("Tockly's image: " + image.error().message());
         static const auto bytes = image::write_image(*image);
         if (!bytes) throw std::runtime_error("Tockly's image: " + bytes.error().message());
-        auto result = host::load_image(*bytes, app::handler_table(), kBases);
+        auto result = host::headless::load_headless_image(*bytes, app::handler_table());
         if (!result) throw std::runtime_error("Tockly's image: " + result.error().message());
         if (auto bound = app::bind_constants(result->const_pool()); !bound)
             throw std::runtime_error("Tockly's constants: " + bound.error().message());
-        return std::move(result.value());
+        return std::make_shared<const host::LoadedImage>(std::move(result).value());
     }();
     return loaded;
 }
 
-HeadlessTockly::HeadlessTockly(std::int64_t start_ms, const std::vector<std::string>& rows,
-                               std::span<const host::HandlerEntry> handlers)
-    : clock_(start_ms), windows_(clock_, folder_.path().string()), files_(counted_, windows_), ini_(files_) {
-    const host::LoadedImage& image = tockly_image();
+HeadlessTockly::HeadlessTockly(std::int64_t start_ms, const std::vector<std::string>& rows)
+    : program_(tockly_image(), app::handler_table(), start_ms, folder_.path().string(), &counted_) {
     if (!rows.empty()) {
         std::ofstream out(folder_.path() / "data.ini", std::ios::binary);
         out << data_file(rows);
     }
-    if (handlers.empty()) handlers = app::handler_table();
-    runtime_ =
-        std::make_unique<host::Runtime>(image.design, handlers, image.start, windows_, clock_, memory_, ini_);
-    windows_.attach(*runtime_);
 }
 
 HeadlessTockly::~HeadlessTockly() {
-    if (!runtime_->finished()) runtime_->release_globals();
+    if (!runtime().finished()) runtime().release_globals();
 }
 
 void HeadlessTockly::start() {
     // No script: the event loop returns at once, leaving the program running.
-    runtime_->start();
+    runtime().start();
 }
 
 host::WindowInstance& HeadlessTockly::window_of(const app::Unit& unit) {
-    host::WindowInstance* w = runtime_->newest(unit.window);
+    host::WindowInstance* w = runtime().newest(unit.window);
     if (w == nullptr) throw std::runtime_error("the window is not open");
     return *w;
 }
@@ -111,22 +102,22 @@ host::UnitState& HeadlessTockly::unit(const app::Unit& unit) {
 }
 
 void HeadlessTockly::click(const app::Unit& u) {
-    runtime_->click(window_of(u), unit(u));
+    runtime().click(window_of(u), unit(u));
 }
 
 void HeadlessTockly::choose(const app::Unit& combo, int index) {
-    runtime_->choose(window_of(combo), unit(combo), index);
+    runtime().choose(window_of(combo), unit(combo), index);
 }
 
 void HeadlessTockly::select(const app::Unit& list, int index) {
-    runtime_->select(window_of(list), unit(list), index);
+    runtime().select(window_of(list), unit(list), index);
 }
 
 void HeadlessTockly::close_popups() {
-    while (host::WindowInstance* popup = runtime_->newest(app::popup_window_id)) {
+    while (host::WindowInstance* popup = runtime().newest(app::popup_window_id)) {
         const std::uint64_t serial = popup->serial;
-        runtime_->right_click(*popup);
-        host::WindowInstance* again = runtime_->newest(app::popup_window_id);
+        runtime().right_click(*popup);
+        host::WindowInstance* again = runtime().newest(app::popup_window_id);
         if (again != nullptr && again->serial == serial) break;  // it would not close
     }
 }
@@ -142,4 +133,4 @@ std::uint64_t resident_bytes() {
     return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 
-}  // namespace tockly::bench
+}  // namespace tockly::harness

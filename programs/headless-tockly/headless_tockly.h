@@ -1,5 +1,6 @@
-// Tockly on the headless host inside one process, for long simulations and benchmarks: its image
-// built in memory, its folder a fresh temporary one (removed again), its table given as rows.
+// Tockly on the headless host inside one process, for long simulations, benchmarks and the handler
+// tests: its image built in memory, its folder a fresh temporary one (removed again), its table
+// given as rows.
 #pragma once
 
 #include <cstdint>
@@ -12,14 +13,9 @@
 
 #include "app/units.h"
 #include "host/core/file_system_posix.h"
-#include "host/core/image_loader.h"
-#include "host/core/ini_store.h"
-#include "host/core/runtime.h"
-#include "host/core/text_memory.h"
-#include "host/headless/headless_files.h"
-#include "host/headless/headless_window_system.h"
+#include "host/headless/headless_program.h"
 
-namespace tockly::bench {
+namespace tockly::harness {
 
 // A row of the table as Tockly writes it: "HH:MM:SS" and the function's label and message (GBK).
 std::string program_row(int second_of_day, const std::string& path);
@@ -59,15 +55,13 @@ class CountingFiles final : public host::FileSystem {
     int replacements_ = 0;
 };
 
-// Tockly's image, built once per process.
-const host::LoadedImage& tockly_image();
+// Tockly's image, built and loaded once per process.
+const std::shared_ptr<const host::LoadedImage>& tockly_image();
 
 class HeadlessTockly {
   public:
-    // The clock starts at `start_ms` (local); data.ini holds `rows` (none: no file). The handlers
-    // are Tockly's, or a table of the same order wrapping them.
-    HeadlessTockly(std::int64_t start_ms, const std::vector<std::string>& rows,
-                   std::span<const host::HandlerEntry> handlers = {});
+    // The clock starts at `start_ms` (local); data.ini holds `rows` (none: no file).
+    HeadlessTockly(std::int64_t start_ms, const std::vector<std::string>& rows);
     ~HeadlessTockly();
     HeadlessTockly(const HeadlessTockly&) = delete;
     HeadlessTockly& operator=(const HeadlessTockly&) = delete;
@@ -75,10 +69,10 @@ class HeadlessTockly {
     // Runs the entry sequence up to the event loop (the main window open, start-up done).
     void start();
 
-    host::Runtime& runtime() { return *runtime_; }
-    host::headless::HeadlessWindowSystem& windows() { return windows_; }
-    host::headless::VirtualClock& clock() { return clock_; }
-    host::CountingAllocator& memory() { return memory_; }
+    host::Runtime& runtime() { return program_.runtime(); }
+    host::headless::HeadlessWindowSystem& windows() { return program_.windows(); }
+    host::headless::VirtualClock& clock() { return program_.clock(); }
+    host::CountingAllocator& memory() { return program_.memory(); }
     const std::filesystem::path& folder() const { return folder_.path(); }
     // How many times a file of the program's folder was replaced (written) so far.
     int file_writes() const { return counted_.replacements(); }
@@ -95,17 +89,12 @@ class HeadlessTockly {
 
   private:
     TempFolder folder_;
-    host::headless::VirtualClock clock_;
-    host::headless::HeadlessWindowSystem windows_;
     host::PosixFileSystem posix_;
     CountingFiles counted_{posix_};
-    host::headless::HeadlessFiles files_;
-    host::IniStore ini_;
-    host::CountingAllocator memory_;
-    std::unique_ptr<host::Runtime> runtime_;
+    host::headless::HeadlessProgram program_;
 };
 
 // The process's resident memory in bytes (0 where unknown).
 std::uint64_t resident_bytes();
 
-}  // namespace tockly::bench
+}  // namespace tockly::harness
