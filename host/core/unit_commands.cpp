@@ -47,6 +47,12 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
         }
         return t;
     };
+    // An item of a combo box or a list box: a new text, empty for an index past the items.
+    auto item_text = [&](UnitType type) -> std::uint64_t {
+        auto t = unit_of(0, type);
+        if (!t) return text_result("");
+        return text_result(item_or_empty(t.unit->items, arg_int(args, 1, -1)));
+    };
 
     switch (number) {
         case c::program_directory:
@@ -135,22 +141,14 @@ std::uint64_t Runtime::unit_command(std::uint32_t number, std::span<const ArgRec
             ws_.set_tray_icon(*t.window, byte_set_bytes(arg_byte_set(args, 1)), arg_text(args, 2));
             return 1;
         }
-        case c::combo_item_text: {
-            auto t = unit_of(0, UnitType::combo_box);
-            if (!t) return text_result("");
-            const std::int32_t index = arg_int(args, 1, -1);
-            return text_result(item_or_empty(t.unit->items, index));
-        }
+        case c::combo_item_text:
+            return item_text(UnitType::combo_box);
         case c::list_count: {
             auto t = unit_of(0, UnitType::list_box);
             return t ? t.unit->items.size() : 0;
         }
-        case c::list_item_text: {
-            auto t = unit_of(0, UnitType::list_box);
-            if (!t) return text_result("");
-            const std::int32_t index = arg_int(args, 1, -1);
-            return text_result(item_or_empty(t.unit->items, index));
-        }
+        case c::list_item_text:
+            return item_text(UnitType::list_box);
         case c::list_append: {
             auto t = unit_of(0, UnitType::list_box);
             if (!t) return static_cast<std::uint32_t>(-1);
