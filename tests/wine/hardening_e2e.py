@@ -165,7 +165,10 @@ class TocklyIn(Tockly):
             self.process.wait()
 
     def controls(self, hwnd=None):
-        return {child["id"]: child for child in self.session.children(hwnd or self.hwnd, self.LONGEST_ROW)}
+        # A list of 10,000 rows is read a row at a time across processes, and a Tockly that has
+        # just started may still be filling it: far more than a small window's listing takes.
+        return {child["id"]: child
+                for child in self.session.children(hwnd or self.hwnd, self.LONGEST_ROW, timeout=180)}
 
 
 def kill_test(session, checks, dist, work, artifacts, ids, figures):
@@ -232,6 +235,8 @@ def kill_test(session, checks, dist, work, artifacts, ids, figures):
         checks.check(os.path.exists(decoy), "the next start keeps a file that only looks like a temporary file")
         os.remove(decoy)
         close(again)
+        # As after the kill: the next burst must find its own main window, not this one's.
+        session.wait_window(title_prefix=TITLE_PREFIX, state="gone", timeout_ms=30000)
         print("kill run %d: killed after %.2f s, %s, %d temporary file(s) left by the kill, %d after the next start"
               % (run, delay, "table whole, %d rows added" % added if whole else "table DAMAGED", len(stale),
                  len(after)))

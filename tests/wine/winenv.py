@@ -285,11 +285,11 @@ class Session:
             return status == 0
         return lines[0] if status == 0 and lines else None
 
-    def children(self, hwnd, longest_item=None):
+    def children(self, hwnd, longest_item=None, timeout=30):
         """Every descendant; with `longest_item`, list and combo box items longer than that have a
         null text (their lengths are still given)."""
         extra = ["--longest-item", longest_item] if longest_item is not None else []
-        return [line for line in self.driver("children", hwnd, *extra)[1] if isinstance(line, dict)]
+        return [line for line in self.driver("children", hwnd, *extra, timeout=timeout)[1] if isinstance(line, dict)]
 
     def screenshot(self, path, rect=None):
         """The whole display, or the part `rect` = (x, y, w, h) of it, as a PNG."""
