@@ -90,6 +90,15 @@ class Tockly:
                 return found
             time.sleep(0.1)
 
+    def sound_reports(self, wanted, wait_seconds=0):
+        """The sound thread's reports so far, waiting up to wait_seconds for one of `wanted`."""
+        deadline = time.time() + wait_seconds
+        while True:
+            reports = [line.get("what") for line in self.trace() if line.get("kind") == "sound"]
+            if any(r in wanted for r in reports) or time.time() >= deadline:
+                return reports
+            time.sleep(0.1)
+
     def popups(self, timeout_ms=10000):
         """Shown windows of the popup's size, newest first, waiting for one up to timeout_ms."""
         deadline = time.time() + timeout_ms / 1000
@@ -363,7 +372,6 @@ def firing_run(session, checks, app_dir, artifacts, expectations, marker_dir, pr
     # The reminder: popup within its second, ringtone through MCI heard at the sink; a right-click ends both.
     recording = os.path.join(artifacts, "reminder.wav")
     popups = tockly.popups(timeout_ms=60000)
-    recorder = session.record(recording)
     if checks.check(bool(popups), "at its second the reminder popup shows"):
         popup = popups[0]
         checks.equal(tockly.popup_text(popup), "闹钟提示: " + REMINDER, "the popup shows \"闹钟提示: \" and the message")
@@ -374,6 +382,10 @@ def firing_run(session, checks, app_dir, artifacts, expectations, marker_dir, pr
         plays = tockly.commands("play_mp3", wait_seconds=10)
         checks.check(plays and plays[-1].get("result") not in (0, False, None),
                      "the ringtone is accepted for playing", str(plays[-1:]))
+        # The player's first open in a new prefix loads its decoders, which can take seconds on a
+        # cold machine: listen once the sound thread says the ringtone plays (it lasts 6 s).
+        reports = tockly.sound_reports(("mp3_playing", "mp3_failed"), wait_seconds=60)
+        recorder = session.record(recording)
         time.sleep(3)
         session.screenshot(os.path.join(artifacts, "reminder-popup.png"),
                            (popup["x"], popup["y"], popup["w"], popup["h"]))
@@ -383,7 +395,8 @@ def firing_run(session, checks, app_dir, artifacts, expectations, marker_dir, pr
         tone, other = sound.band_power(samples, rate, 430, 450), sound.band_power(samples, rate, 900, 1000)
         checks.check(tone > 20 * max(other, 1e-12) and sound.rms(samples) > 0.01,
                      "the ringtone (440 Hz) reaches the sound output",
-                     f"rms {sound.rms(samples):.4f}, 440 Hz {tone:.2e}, 900-1000 Hz {other:.2e}")
+                     f"rms {sound.rms(samples):.4f}, 440 Hz {tone:.2e}, 900-1000 Hz {other:.2e}, "
+                     f"sound thread {reports}")
         session.driver("right-click", popup["hwnd"])
         checks.check(session.wait_window(cls="TocklyWindow", title="", state="gone", timeout_ms=15000) or
                      not tockly.popups(timeout_ms=0), "a right-click closes the popup")
