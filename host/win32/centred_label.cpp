@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "host/core/wide_text_win32.h"
+#include "host/win32/control_text.h"
 #include "host/win32/label_lines.h"
-#include "host/win32/window_classes.h"
+#include "host/win32/scoped_resources.h"
 
 namespace tockly::host::win32 {
 
@@ -14,24 +15,9 @@ namespace {
 // The control's own window procedure, kept on the label.
 constexpr wchar_t kControlProcedure[] = L"Tockly.LabelProcedure";
 
-// The label's font on a device context, for as long as this lives.
-class FontSelected {
-  public:
-    FontSelected(HDC dc, HWND label)
-        : dc_(dc), font_(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0))) {
-        if (font_ != nullptr) old_ = SelectObject(dc_, font_);
-    }
-    ~FontSelected() {
-        if (old_ != nullptr) SelectObject(dc_, old_);
-    }
-    FontSelected(const FontSelected&) = delete;
-    FontSelected& operator=(const FontSelected&) = delete;
-
-  private:
-    HDC dc_;
-    HFONT font_;
-    HGDIOBJ old_ = nullptr;
-};
+HFONT font_of(HWND label) {
+    return reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+}
 
 int text_width(HDC dc, const std::wstring& text) {
     SIZE size{};
@@ -70,21 +56,16 @@ Lines lines_of(HWND label, HDC dc) {
 }
 
 Lines measured_lines(HWND label) {
-    HDC dc = GetDC(label);
-    if (dc == nullptr) return {};
-    Lines lines;
-    {
-        const FontSelected font(dc, label);
-        lines = lines_of(label, dc);
-    }
-    ReleaseDC(label, dc);
-    return lines;
+    const WindowDC dc(label);
+    if (!dc) return {};
+    const Selected font(dc.get(), font_of(label));
+    return lines_of(label, dc.get());
 }
 
 void paint_lines(HWND label, const Lines& lines) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(label, &paint);
-    if (dc == nullptr) return;
+    const PaintDC painting(label);
+    if (!painting) return;
+    HDC dc = painting.get();
     RECT client{};
     GetClientRect(label, &client);
     // The colours the window gives the label, asked for as the control itself asks.
@@ -92,7 +73,7 @@ void paint_lines(HWND label, const Lines& lines) {
         GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
     FillRect(dc, &client, background != nullptr ? background : GetSysColorBrush(COLOR_BTNFACE));
     {
-        const FontSelected font(dc, label);
+        const Selected font(dc, font_of(label));
         SetBkMode(dc, TRANSPARENT);
         const int block = lines.line_height * static_cast<int>(lines.shown.size());
         int top = (client.bottom - block) / 2;
@@ -103,7 +84,6 @@ void paint_lines(HWND label, const Lines& lines) {
             top += lines.line_height;
         }
     }
-    EndPaint(label, &paint);
 }
 
 LRESULT CALLBACK label_procedure(HWND label, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -6,7 +6,6 @@
 
 #include "host/host_constants.h"
 #include "host/win32/internal_error_guard.h"
-#include "host/win32/window_classes.h"
 #include "image/container_format.h"
 #include "image/relocation.h"
 

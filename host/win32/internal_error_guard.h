@@ -4,9 +4,10 @@
 
 #include <exception>
 
-#include "host/win32/window_classes.h"
-
 namespace tockly::host::win32 {
+
+// Ends the process after an error that must not go on (an exception reached the message loop).
+[[noreturn]] void end_after_internal_error(const char* what);
 
 template <typename F>
 auto guard_internal_errors(F&& f) -> decltype(f()) {

@@ -1,4 +1,4 @@
-// The full path of a loaded module's file, however long: null names the process's executable.
+// Loaded modules: the one holding this code, and the full path of a module's file.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,15 @@
 
 namespace tockly::host::win32 {
 
+// The module holding this code (the DLL when linked into it).
+inline HINSTANCE module_instance() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&module_instance), &module);
+    return module;
+}
+
+// The full path of a loaded module's file, however long: null names the process's executable.
 inline std::wstring module_path(HMODULE module = nullptr) {
     std::wstring path(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 8; ++attempt) {

@@ -5,7 +5,7 @@
 #include <psapi.h>
 // clang-format on
 
-#include "host/win32/scoped_handle.h"
+#include "host/win32/scoped_resources.h"
 #include "host/win32/system_function.h"
 
 namespace tockly::host::win32 {

@@ -12,6 +12,7 @@
 #include "host/core/wide_text_win32.h"
 #include "host/win32/module_path.h"
 #include "host/win32/process_image.h"
+#include "host/win32/scoped_resources.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
 #include "image/hex_text.h"
@@ -44,13 +45,12 @@ std::wstring hex(std::uint64_t value, int digits) {
 // Where the file system keeps no index, a hash of the full, long, upper-cased path stands in.
 std::wstring folder_identity(const std::wstring& folder) {
     if (folder.empty()) return {};
-    HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
+    const ScopedHandle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle) {
         BY_HANDLE_FILE_INFORMATION info{};
-        const BOOL got = GetFileInformationByHandle(handle, &info);
-        CloseHandle(handle);
+        const BOOL got = GetFileInformationByHandle(handle.get(), &info);
         const std::uint64_t index =
             (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         if (got && index != 0) return hex(info.dwVolumeSerialNumber, 8) + L"-" + hex(index, 16);
@@ -72,8 +72,10 @@ std::wstring folder_identity(const std::wstring& folder) {
 }
 
 std::wstring user_sid() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
+    const ScopedHandle owned(opened);
+    HANDLE token = owned.get();
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<std::uint8_t> buffer(size);
@@ -86,7 +88,6 @@ std::wstring user_sid() {
             LocalFree(text);
         }
     }
-    CloseHandle(token);
     return out;
 }
 
@@ -155,11 +156,12 @@ InstanceClaim claim_program_folder(Trace* trace) {
     // shared; the folder identity keeps copies in other folders apart.
     const std::wstring name =
         L"Local\\Tockly-" + (sid.empty() ? std::wstring(L"nosid") : sid) + L"-" + folder;
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    ScopedHandle mutex(CreateMutexW(nullptr, FALSE, name.c_str()));
     const DWORD error = GetLastError();
-    if (mutex != nullptr && error != ERROR_ALREADY_EXISTS) {
+    if (mutex && error != ERROR_ALREADY_EXISTS) {
         trace_claim(trace, "first", name, 0);
-        return InstanceClaim::first;  // the handle stays open for the process's life
+        mutex.release();  // held for the process's life: Windows lets it go when the process ends
+        return InstanceClaim::first;
     }
     // Held already (or refused to us: a name someone else made): look for a copy that answers.
     // The difference of two tick counts stays right across the count's wrap after 49.7 days.

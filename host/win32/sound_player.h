@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "host/core/sound_owners.h"
-#include "host/win32/scoped_handle.h"
+#include "host/win32/scoped_resources.h"
 
 namespace tockly::host::win32 {
 

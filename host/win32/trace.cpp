@@ -244,10 +244,10 @@ std::unique_ptr<Trace> Trace::from_environment(Clock& clock) {
     const DWORD got = GetEnvironmentVariableW(L"TOCKLY_TRACE", path.data(), size);
     if (got == 0 || got >= size) return nullptr;
     path.resize(got);
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    auto trace = std::unique_ptr<Trace>(new Trace(file, clock));
+    ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    auto trace = std::unique_ptr<Trace>(new Trace(std::move(file), clock));
     wchar_t limit[32] = {};
     const DWORD limit_size = GetEnvironmentVariableW(L"TOCKLY_TRACE_CALLS", limit, 32);
     if (limit_size > 0 && limit_size < 32) {
@@ -255,10 +255,6 @@ std::unique_ptr<Trace> Trace::from_environment(Clock& clock) {
             limit[0] == L'*' ? -1 : static_cast<std::int64_t>(std::wcstoll(limit, nullptr, 10));
     }
     return trace;
-}
-
-Trace::~Trace() {
-    CloseHandle(static_cast<HANDLE>(file_));
 }
 
 JsonLine Trace::line(std::string_view kind) {
@@ -273,7 +269,7 @@ void Trace::write(const JsonLine& line) {
     // One write per line, straight to the file: a trace is complete up to a crash.
     const std::string text = line.str();
     DWORD written = 0;
-    WriteFile(static_cast<HANDLE>(file_), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void Trace::write_memory() {

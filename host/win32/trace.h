@@ -56,6 +56,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/core/date_time.h"
@@ -63,6 +64,7 @@
 #include "host/core/unit_design.h"
 #include "host/host.h"
 #include "host/win32/json_line.h"
+#include "host/win32/scoped_resources.h"
 
 namespace tockly::host::win32 {
 
@@ -72,7 +74,6 @@ class Trace {
   public:
     // The trace named by TOCKLY_TRACE, or null when it is not set or the file cannot be opened.
     static std::unique_ptr<Trace> from_environment(Clock& clock);
-    ~Trace();
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
@@ -88,8 +89,8 @@ class Trace {
     std::int64_t call_lines_per_event() const { return call_lines_; }
 
   private:
-    Trace(void* file, Clock& clock) : file_(file), clock_(clock) {}
-    void* file_;
+    Trace(ScopedHandle file, Clock& clock) : file_(std::move(file)), clock_(clock) {}
+    ScopedHandle file_;
     std::int64_t call_lines_ = 64;
     Clock& clock_;
     std::uint64_t seq_ = 0;

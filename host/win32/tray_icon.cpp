@@ -9,7 +9,7 @@
 
 #include "host/core/wide_text_win32.h"
 #include "host/win32/icon_file.h"
-#include "host/win32/window_classes.h"
+#include "host/win32/private_messages.h"
 
 namespace tockly::host::win32 {
 
@@ -49,8 +49,7 @@ void TrayIcon::show(std::span<const std::uint8_t> icon, std::string_view tip) {
         on_error_("tray icon: " + images.error().message());
     }
     if (made == nullptr) made = CopyIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
-    destroy_icon();
-    icon_ = made;
+    icon_.reset(made);
     tip_ = wide_from_gbk(tip);
     add(false);
 }
@@ -59,7 +58,7 @@ void TrayIcon::add(bool again) {
     NOTIFYICONDATAW nid = icon_data(owner_);
     nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     nid.uCallbackMessage = callback_message_;
-    nid.hIcon = icon_;
+    nid.hIcon = icon_.get();
     tip_.copy(nid.szTip, std::min<std::size_t>(tip_.size(), std::size(nid.szTip) - 1));
     // Setting the icon again replaces it: there is never more than one.
     if (shown_ && !again && Shell_NotifyIconW(NIM_MODIFY, &nid)) return;
@@ -73,18 +72,13 @@ void TrayIcon::remove() {
         Shell_NotifyIconW(NIM_DELETE, &nid);
         shown_ = false;
     }
-    destroy_icon();
+    icon_.reset();
 }
 
 bool TrayIcon::shell_restarted(UINT message) {
     if (taskbar_created_ == 0 || message != taskbar_created_) return false;
     if (shown_) add(true);
     return true;
-}
-
-void TrayIcon::destroy_icon() {
-    if (icon_ != nullptr) DestroyIcon(icon_);
-    icon_ = nullptr;
 }
 
 }  // namespace tockly::host::win32

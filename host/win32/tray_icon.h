@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/win32/scoped_resources.h"
+
 namespace tockly::host::win32 {
 
 class TrayIcon {
@@ -33,13 +35,12 @@ class TrayIcon {
 
   private:
     void add(bool again);
-    void destroy_icon();
 
     HWND owner_;
     UINT callback_message_;
     UINT taskbar_created_;
     std::function<void(std::string_view)> on_error_;
-    HICON icon_ = nullptr;
+    ScopedIcon icon_;
     std::wstring tip_;
     bool shown_ = false;
 };

@@ -2,12 +2,16 @@
 #include "host/win32/window_system.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/core/runtime.h"
 #include "host/core/shown_item.h"
 #include "host/core/wide_text_win32.h"
 #include "host/win32/centred_label.h"
 #include "host/win32/control_kinds.h"
+#include "host/win32/control_text.h"
+#include "host/win32/module_path.h"
+#include "host/win32/private_messages.h"
 #include "host/win32/trace.h"
 #include "host/win32/window_classes.h"
 #include "image/form_format.h"
@@ -43,43 +47,37 @@ void scroll_into_view(HWND list, std::int32_t index) {
 
 }  // namespace
 
-std::string control_text(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return gbk_from_wide_lossy(text);
-}
-
 Win32WindowSystem::Win32WindowSystem(Clock& clock, Trace* trace) : clock_(clock), trace_(trace) {
     instance_ = module_instance();
-    HDC screen = GetDC(nullptr);
-    if (screen != nullptr) {
-        const int d = GetDeviceCaps(screen, LOGPIXELSY);
+    if (const WindowDC screen(nullptr); screen) {
+        const int d = GetDeviceCaps(screen.get(), LOGPIXELSY);
         if (d > 0) dpi_ = d;
-        ReleaseDC(nullptr, screen);
     }
-    register_window_classes(*this, instance_);
-    host_window_ =
-        CreateWindowExW(0, kHostClass, L"Tockly", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
-    timers_ = std::make_unique<SystemTimers>(host_window_, clock_);
-    tray_ = std::make_unique<TrayIcon>(host_window_, kTrayMessage,
+    register_window_classes(instance_);
+    host_window_.reset(
+        CreateWindowExW(0, kHostClass, L"Tockly", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, this));
+    timers_ = std::make_unique<SystemTimers>(host_window_.get(), clock_);
+    tray_ = std::make_unique<TrayIcon>(host_window_.get(), kTrayMessage,
                                        [this](std::string_view what) { host_error(what); });
-    sound_ = std::make_unique<SoundPlayer>(host_window_, kSoundMessage);
+    sound_ = std::make_unique<SoundPlayer>(host_window_.get(), kSoundMessage);
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
     timers_->stop_all();
     remove_tray_icon();
     sound_->end();
-    for (auto& [serial, data] : windows_) {
-        SetWindowLongPtrW(data->hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(data->hwnd);
-        destroy_controls(*data);
-    }
-    for (auto& [colour, b] : brushes_) DeleteObject(b);
-    if (host_window_ != nullptr) DestroyWindow(host_window_);
+    windows_.clear();
+    // The hidden window's last messages no longer reach what is going.
+    if (host_window_) SetWindowLongPtrW(host_window_.get(), GWLP_USERDATA, 0);
+    host_window_.reset();
     unregister_window_classes(instance_);
+}
+
+Win32WindowSystem::WindowData::~WindowData() {
+    if (hwnd) SetWindowLongPtrW(hwnd.get(), GWLP_USERDATA, 0);
+    for (HWND other : disabled_for_modal) {
+        if (IsWindow(other)) EnableWindow(other, TRUE);
+    }
 }
 
 int Win32WindowSystem::scale(int design_pixels) const {
@@ -88,20 +86,11 @@ int Win32WindowSystem::scale(int design_pixels) const {
 
 HWND Win32WindowSystem::start_window_handle() const {
     auto it = windows_.find(start_serial_);
-    return it != windows_.end() ? it->second->hwnd : nullptr;
+    return it != windows_.end() ? it->second->hwnd.get() : nullptr;
 }
 
 Win32WindowSystem::WindowData* Win32WindowSystem::data_of(const WindowInstance& window) {
-    auto it = windows_.find(window.serial);
-    return it != windows_.end() ? it->second.get() : nullptr;
-}
-
-WindowInstance* Win32WindowSystem::instance_of(const WindowData& data) const {
-    if (runtime_ == nullptr) return nullptr;
-    for (WindowInstance* w : runtime_->open_windows()) {
-        if (w->serial == data.serial && !w->destroyed) return w;
-    }
-    return nullptr;
+    return static_cast<WindowData*>(window.system_data);
 }
 
 Win32WindowSystem::Control* Win32WindowSystem::control_of(WindowData& data, std::uint32_t unit_id) {
@@ -111,9 +100,15 @@ Win32WindowSystem::Control* Win32WindowSystem::control_of(WindowData& data, std:
     return nullptr;
 }
 
-Win32WindowSystem::Control* Win32WindowSystem::control_by_hwnd(WindowData& data, HWND hwnd) {
-    for (Control& c : data.controls) {
-        if (c.hwnd == hwnd) return &c;
+const UnitState* Win32WindowSystem::unit_of_control(const WindowData& data, HWND hwnd) {
+    // A control's identifier is its unit's index. The list of a drop-down combo box is a window
+    // of its own inside the control.
+    for (HWND candidate : {hwnd, GetParent(hwnd)}) {
+        if (candidate == nullptr || GetParent(candidate) != data.hwnd.get()) continue;
+        const int id = GetDlgCtrlID(candidate);
+        if (id < kFirstControlId) return nullptr;
+        const auto index = static_cast<std::size_t>(id - kFirstControlId);
+        return index < data.instance.units.size() ? &data.instance.units[index] : nullptr;
     }
     return nullptr;
 }
@@ -124,14 +119,12 @@ COLORREF Win32WindowSystem::window_background(const WindowInstance& window) cons
 }
 
 HBRUSH Win32WindowSystem::brush(COLORREF colour) {
-    auto it = brushes_.find(colour);
-    if (it != brushes_.end()) return it->second;
-    HBRUSH b = CreateSolidBrush(colour);
-    brushes_[colour] = b;
-    return b;
+    auto [it, made] = brushes_.try_emplace(colour);
+    if (made) it->second.reset(CreateSolidBrush(colour));
+    return it->second.get();
 }
 
-HFONT Win32WindowSystem::make_font(const UnitState& unit) const {
+ScopedFont Win32WindowSystem::make_font(const UnitState& unit) const {
     const FontDesign& f = unit.design->font;
     LOGFONTW lf{};
     lf.lfHeight = MulDiv(unit.font_height, dpi_, 96);
@@ -143,14 +136,13 @@ HFONT Win32WindowSystem::make_font(const UnitState& unit) const {
     lf.lfPitchAndFamily = VARIABLE_PITCH;
     const std::wstring face = wide_from_gbk(f.face);
     face.copy(lf.lfFaceName, std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
-    return CreateFontIndirectW(&lf);
+    return ScopedFont(CreateFontIndirectW(&lf));
 }
 
 // --- Windows -------------------------------------------------------------------------------------
 
 void Win32WindowSystem::create_window(WindowInstance& window) {
-    auto data = std::make_unique<WindowData>();
-    data->serial = window.serial;
+    auto data = std::make_unique<WindowData>(*this, window);
     WindowData& d = *data;
     windows_[window.serial] = std::move(data);
     if (start_serial_ == 0) start_serial_ = window.serial;
@@ -168,20 +160,22 @@ void Win32WindowSystem::create_window(WindowInstance& window) {
     const Box place = place_on_screen(
         Box{scale(self.place.left), scale(self.place.top), scale(self.place.width), scale(self.place.height)},
         d.popup);
-    d.hwnd = CreateWindowExW(ex_style, kWindowClass, wide_from_gbk(window.self().text).c_str(), style,
-                             place.left, place.top, place.width, place.height, owner, nullptr, instance_, &d);
-    if (d.hwnd == nullptr) {
+    d.hwnd.reset(CreateWindowExW(ex_style, kWindowClass, wide_from_gbk(window.self().text).c_str(), style,
+                                 place.left, place.top, place.width, place.height, owner, nullptr, instance_,
+                                 &d));
+    if (!d.hwnd) {
         host_error("the window " + std::to_string(window.id()) + " could not be created");
         return;
     }
-    create_controls(window, d);
+    create_controls(d);
 
     if (window.modal) {
         // A modal window takes all input from the windows opened before it.
         for (auto& [serial, other] : windows_) {
-            if (other.get() == &d || other->hwnd == nullptr || !IsWindowEnabled(other->hwnd)) continue;
-            EnableWindow(other->hwnd, FALSE);
-            d.disabled_for_modal.push_back(other->hwnd);
+            HWND hwnd = other->hwnd.get();
+            if (other.get() == &d || hwnd == nullptr || !IsWindowEnabled(hwnd)) continue;
+            EnableWindow(hwnd, FALSE);
+            d.disabled_for_modal.push_back(hwnd);
         }
     }
 }
@@ -196,20 +190,21 @@ Box Win32WindowSystem::place_on_screen(const Box& design, bool popup) const {
     std::vector<Box> shown;
     for (const auto& [serial, other] : windows_) {
         RECT r{};
-        if (other->popup && other->hwnd != nullptr && GetWindowRect(other->hwnd, &r))
-            shown.push_back(box_of(r));
+        if (other->popup && other->hwnd && GetWindowRect(other->hwnd.get(), &r)) shown.push_back(box_of(r));
     }
     return popup_place(design, shown, area, scale(kPopupGap));
 }
 
 void Win32WindowSystem::raise_modal_popups() {
     for (const auto& [serial, other] : windows_) {
-        if (other->popup && other->modal && other->hwnd != nullptr && IsWindowVisible(other->hwnd))
-            SetWindowPos(other->hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (other->popup && other->modal && other->hwnd && IsWindowVisible(other->hwnd.get()))
+            SetWindowPos(other->hwnd.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
-void Win32WindowSystem::create_controls(WindowInstance& window, WindowData& data) {
+void Win32WindowSystem::create_controls(WindowData& data) {
+    WindowInstance& window = data.instance;
     // Stacking: earlier in the form lies on top, and group boxes lie beneath everything drawn
     // over them. Tab order follows the same order.
     std::vector<std::size_t> order;
@@ -222,7 +217,7 @@ void Win32WindowSystem::create_controls(WindowInstance& window, WindowData& data
     for (std::size_t i : order) {
         UnitState& unit = window.units[i];
         if (control_kind(unit.type()).window_class == nullptr) continue;
-        HWND hwnd = create_control(window, data, unit, i);
+        HWND hwnd = create_control(data, unit, i);
         if (hwnd == nullptr) {
             host_error("the control " + unit.name() + " could not be created");
             continue;
@@ -231,8 +226,8 @@ void Win32WindowSystem::create_controls(WindowInstance& window, WindowData& data
     }
 }
 
-HWND Win32WindowSystem::create_control(WindowInstance& window, WindowData& data, UnitState& unit,
-                                       std::size_t index) {
+HWND Win32WindowSystem::create_control(WindowData& data, UnitState& unit, std::size_t index) {
+    const WindowInstance& window = data.instance;
     const UnitDesign& design = *unit.design;
     const ControlKind& kind = control_kind(unit.type());
     if (kind.window_class == nullptr) return nullptr;
@@ -244,18 +239,20 @@ HWND Win32WindowSystem::create_control(WindowInstance& window, WindowData& data,
     if (unit.disabled && kind.can_disable) style |= WS_DISABLED;
     HWND hwnd =
         CreateWindowExW(kind.ex_style, kind.window_class, L"", style, scale(place.left), scale(place.top),
-                        scale(place.width), scale(place.height + kind.drop_down_height), data.hwnd,
+                        scale(place.width), scale(place.height + kind.drop_down_height), data.hwnd.get(),
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(index))), instance_, nullptr);
     if (hwnd == nullptr) return nullptr;
-    data.controls.push_back(Control{unit.id(), index, hwnd, nullptr});
-    Control& control = data.controls.back();
+    Control& control = data.controls.emplace_back();
+    control.unit_id = unit.id();
+    control.index = index;
+    control.hwnd.reset(hwnd);
     if (unit.type() == UnitType::label && label_breaks_lines(design)) {
         break_label_lines(hwnd);
         control.breaks_lines = true;
     }
     if (kind.takes_font) {
         control.font = make_font(unit);
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font.get()), FALSE);
     }
     if (kind.drop_down_height != 0) {
         // The closed box keeps the form's height whatever the font.
@@ -266,67 +263,60 @@ HWND Win32WindowSystem::create_control(WindowInstance& window, WindowData& data,
     return hwnd;
 }
 
-void Win32WindowSystem::destroy_controls(WindowData& data) {
-    for (Control& c : data.controls) {
-        if (c.hwnd != nullptr && IsWindow(c.hwnd)) DestroyWindow(c.hwnd);
-        if (c.font != nullptr) DeleteObject(c.font);
-    }
-    data.controls.clear();
-}
-
 void Win32WindowSystem::fill_items(WindowData& data, Control& control, UnitState& unit) {
     const HostUpdate updating(data);
     const bool list = unit.type() == UnitType::list_box;
     const UINT reset = list ? LB_RESETCONTENT : CB_RESETCONTENT;
     const UINT add = list ? LB_ADDSTRING : CB_ADDSTRING;
-    const LRESULT top = list ? SendMessageW(control.hwnd, LB_GETTOPINDEX, 0, 0) : 0;
-    SendMessageW(control.hwnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(control.hwnd, reset, 0, 0);
+    const LRESULT top = list ? SendMessageW(control.hwnd.get(), LB_GETTOPINDEX, 0, 0) : 0;
+    SendMessageW(control.hwnd.get(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(control.hwnd.get(), reset, 0, 0);
     if (list) {
         // Room for every row at once rather than growing with each.
         std::size_t bytes = 0;
         for (const std::string& item : unit.items)
             bytes += (shown_item_part(item).size() + 1) * sizeof(wchar_t);
-        SendMessageW(control.hwnd, LB_INITSTORAGE, unit.items.size(), static_cast<LPARAM>(bytes));
+        SendMessageW(control.hwnd.get(), LB_INITSTORAGE, unit.items.size(), static_cast<LPARAM>(bytes));
     }
     // Every row through one conversion buffer, straight to the control's window procedure: on
     // this thread that is what SendMessageW does, without its trip through the system for each of
     // a table's rows.
-    const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control.hwnd, GWLP_WNDPROC));
+    const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control.hwnd.get(), GWLP_WNDPROC));
     std::wstring text;
     for (const std::string& item : unit.items) {
         wide_from_gbk(shown_item_part(item), text);
-        CallWindowProcW(procedure, control.hwnd, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        CallWindowProcW(procedure, control.hwnd.get(), add, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    SendMessageW(control.hwnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(unit.selection), 0);
-    if (list && top > 0) SendMessageW(control.hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
-    SendMessageW(control.hwnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(control.hwnd, nullptr, TRUE);
+    SendMessageW(control.hwnd.get(), list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(unit.selection),
+                 0);
+    if (list && top > 0) SendMessageW(control.hwnd.get(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    SendMessageW(control.hwnd.get(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control.hwnd.get(), nullptr, TRUE);
 }
 
 void Win32WindowSystem::show_state(WindowData& data, Control& control, UnitState& unit) {
     const HostUpdate updating(data);
     const UnitType t = unit.type();
-    if (control_kind(t).shows_caption) SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+    if (control_kind(t).shows_caption) SetWindowTextW(control.hwnd.get(), wide_from_gbk(unit.text).c_str());
     if (control.breaks_lines) trace_label_lines(data, unit, control);
     if (t == UnitType::edit_box) {
         if (!unit.visible) {
             control.text_pending = true;
-        } else if (control.text_pending || control_text(control.hwnd) != unit.text) {
+        } else if (control.text_pending || control_text(control.hwnd.get()) != unit.text) {
             // Text the user has just typed is already there: setting it again would move the caret.
-            SetWindowTextW(control.hwnd, wide_from_gbk(unit.text).c_str());
+            SetWindowTextW(control.hwnd.get(), wide_from_gbk(unit.text).c_str());
             control.text_pending = false;
         }
     }
     if (t == UnitType::check_box || t == UnitType::radio_button) {
-        SendMessageW(control.hwnd, BM_SETCHECK, unit.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(control.hwnd.get(), BM_SETCHECK, unit.checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     if (t == UnitType::combo_box || t == UnitType::list_box) fill_items(data, control, unit);
 }
 
 void Win32WindowSystem::show_window(WindowInstance& window) {
     WindowData* data = data_of(window);
-    if (data == nullptr || data->hwnd == nullptr) return;
+    if (data == nullptr || !data->hwnd) return;
     data->shown = true;
     for (Control& control : data->controls) {
         if (!control.items_pending || control.index >= window.units.size()) continue;
@@ -339,39 +329,26 @@ void Win32WindowSystem::show_window(WindowInstance& window) {
     int how = SW_SHOWNORMAL;
     // News in a popup must not take the keyboard from what the user is typing.
     if (window.serial != start_serial_ && !window.modal) how = SW_SHOWNOACTIVATE;
-    ShowWindow(data->hwnd, how);
-    UpdateWindow(data->hwnd);
+    ShowWindow(data->hwnd.get(), how);
+    UpdateWindow(data->hwnd.get());
     if (data->popup && !data->modal) raise_modal_popups();
 }
 
 void Win32WindowSystem::destroy_window(WindowInstance& window) {
-    WindowData* data = data_of(window);
     trace_window("close", window);
-    if (data == nullptr) return;
-    for (HWND other : data->disabled_for_modal) {
-        if (IsWindow(other)) EnableWindow(other, TRUE);
-    }
+    if (data_of(window) == nullptr) return;
     if (window.serial == tray_window_serial_) remove_tray_icon();
-    HWND hwnd = data->hwnd;
-    if (hwnd != nullptr) {
-        // From here on the window's messages no longer reach the core.
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd);
-    }
-    for (Control& c : data->controls) {
-        if (c.font != nullptr) DeleteObject(c.font);
-    }
     window.system_data = nullptr;
-    windows_.erase(window.serial);
+    windows_.erase(window.serial);  // the window's one teardown (see WindowData)
 }
 
 void Win32WindowSystem::trace_label_lines(const WindowData& data, const UnitState& unit,
                                           const Control& control) {
     if (trace_ == nullptr) return;
-    const LabelLayout layout = label_layout(control.hwnd);
+    const LabelLayout layout = label_layout(control.hwnd.get());
     trace_->write(trace_->line("label_lines")
                       .text("unit", hex_id(unit.id()))
-                      .number("serial", static_cast<std::int64_t>(data.serial))
+                      .number("serial", static_cast<std::int64_t>(data.instance.serial))
                       .text("text", Trace::utf8(unit.text))
                       .number("text_width", layout.text_width)
                       .number("room", layout.room)
@@ -392,18 +369,19 @@ void Win32WindowSystem::trace_window(const char* kind, const WindowInstance& win
 
 void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Change what) {
     WindowData* data = data_of(window);
-    if (data == nullptr || data->hwnd == nullptr) return;
+    if (data == nullptr || !data->hwnd) return;
+    HWND hwnd = data->hwnd.get();
     if (unit.type() == UnitType::window) {
         if (!data->shown) return;  // show_window shows the state the creation handler left
         const HostUpdate updating(*data);
         if (what == Change::visible) {
-            ShowWindow(data->hwnd, unit.visible ? SW_SHOW : SW_HIDE);
+            ShowWindow(hwnd, unit.visible ? SW_SHOW : SW_HIDE);
         } else if (what == Change::placement) {
-            if (unit.placement == placement::minimised && !IsIconic(data->hwnd)) {
-                ShowWindow(data->hwnd, SW_MINIMIZE);
+            if (unit.placement == placement::minimised && !IsIconic(hwnd)) {
+                ShowWindow(hwnd, SW_MINIMIZE);
             } else if (unit.placement != placement::minimised) {
-                if (IsIconic(data->hwnd)) ShowWindow(data->hwnd, SW_RESTORE);
-                if (IsWindowVisible(data->hwnd)) SetForegroundWindow(data->hwnd);
+                if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+                if (IsWindowVisible(hwnd)) SetForegroundWindow(hwnd);
             }
         }
         return;
@@ -418,29 +396,28 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
             break;
         case Change::visible:
             if (unit.visible && control->text_pending) show_state(*data, *control, unit);
-            ShowWindow(control->hwnd, unit.visible ? SW_SHOWNA : SW_HIDE);
+            ShowWindow(control->hwnd.get(), unit.visible ? SW_SHOWNA : SW_HIDE);
             break;
         case Change::disabled:
             if (control_kind(unit.type()).can_disable)
-                EnableWindow(control->hwnd, unit.disabled ? FALSE : TRUE);
+                EnableWindow(control->hwnd.get(), unit.disabled ? FALSE : TRUE);
             break;
         case Change::selection: {
             const HostUpdate updating(*data);
-            SendMessageW(control->hwnd, unit.type() == UnitType::list_box ? LB_SETCURSEL : CB_SETCURSEL,
+            SendMessageW(control->hwnd.get(), unit.type() == UnitType::list_box ? LB_SETCURSEL : CB_SETCURSEL,
                          static_cast<WPARAM>(unit.selection), 0);
             break;
         }
         case Change::font: {
-            HFONT font = make_font(unit);
-            SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-            if (control->font != nullptr) DeleteObject(control->font);
-            control->font = font;
-            InvalidateRect(control->hwnd, nullptr, TRUE);
+            ScopedFont font = make_font(unit);
+            SendMessageW(control->hwnd.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+            control->font = std::move(font);  // the old font goes once the control no longer uses it
+            InvalidateRect(control->hwnd.get(), nullptr, TRUE);
             if (control->breaks_lines) trace_label_lines(*data, unit, *control);
             break;
         }
         case Change::text_colour:
-            InvalidateRect(control->hwnd, nullptr, TRUE);
+            InvalidateRect(control->hwnd.get(), nullptr, TRUE);
             break;
         default:
             break;
@@ -450,7 +427,7 @@ void Win32WindowSystem::unit_changed(WindowInstance& window, UnitState& unit, Ch
 void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, ItemEdit edit,
                                     std::int32_t index) {
     WindowData* data = data_of(window);
-    if (data == nullptr || data->hwnd == nullptr) return;
+    if (data == nullptr || !data->hwnd) return;
     Control* control = control_of(*data, list.id());
     if (control == nullptr) return;
     if (!data->shown && list.type() == UnitType::list_box) {
@@ -466,21 +443,21 @@ void Win32WindowSystem::item_edited(WindowInstance& window, UnitState& list, Ite
     const HostUpdate updating(*data);
     if (edit == ItemEdit::inserted && static_cast<std::size_t>(index) < list.items.size()) {
         const std::wstring text = wide_from_gbk(shown_item_part(list.items[static_cast<std::size_t>(index)]));
-        SendMessageW(control->hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
+        SendMessageW(control->hwnd.get(), LB_INSERTSTRING, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(text.c_str()));
     } else if (edit == ItemEdit::deleted) {
-        SendMessageW(control->hwnd, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        SendMessageW(control->hwnd.get(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
     }
-    if (SendMessageW(control->hwnd, LB_GETCURSEL, 0, 0) != list.selection)
-        SendMessageW(control->hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
+    if (SendMessageW(control->hwnd.get(), LB_GETCURSEL, 0, 0) != list.selection)
+        SendMessageW(control->hwnd.get(), LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
     // The user sees the entry taken: an add, a countdown or a modify puts its row in view.
-    if (edit == ItemEdit::inserted) scroll_into_view(control->hwnd, index);
+    if (edit == ItemEdit::inserted) scroll_into_view(control->hwnd.get(), index);
 }
 
 void Win32WindowSystem::set_focus(WindowInstance& window, UnitState& unit) {
     WindowData* data = data_of(window);
     if (data == nullptr) return;
-    if (Control* control = control_of(*data, unit.id())) SetFocus(control->hwnd);
+    if (Control* control = control_of(*data, unit.id())) SetFocus(control->hwnd.get());
 }
 
 }  // namespace tockly::host::win32

@@ -17,6 +17,7 @@
 #include "host/core/date_time.h"
 #include "host/core/file_system.h"
 #include "host/core/window_system.h"
+#include "host/win32/scoped_resources.h"
 #include "host/win32/sound_player.h"
 #include "host/win32/system_timers.h"
 #include "host/win32/tray_icon.h"
@@ -76,12 +77,13 @@ class Win32WindowSystem final : public WindowSystem {
     void program_ended(int exit_code) override;
     [[noreturn]] void fatal_error(std::uint32_t code) override;
 
-    // --- Used by the window procedures (window_proc.cpp) ---------------------------------------
+    // --- Used by the window procedures (window_classes.cpp) ------------------------------------
     struct Control {
         std::uint32_t unit_id = 0;
         std::size_t index = 0;  // in WindowInstance::units
-        HWND hwnd = nullptr;
-        HFONT font = nullptr;
+        // Declared before the window, so that the control goes before its font.
+        ScopedFont font;
+        ScopedWindow hwnd;
         // A hidden edit box's text is given to the control only when it is shown: the program
         // builds long texts in hidden edit boxes, piece by piece.
         bool text_pending = false;
@@ -91,9 +93,19 @@ class Win32WindowSystem final : public WindowSystem {
         // A label that draws text too wide for one line as centred lines.
         bool breaks_lines = false;
     };
+    // Everything the host keeps for one of the program's windows; the window's handle leads here.
+    // Letting it go is the window's one teardown: its messages stop reaching the core, the windows
+    // it disabled as a modal window take input again, its controls go, then their fonts, then the
+    // window.
     struct WindowData {
-        std::uint64_t serial = 0;
-        HWND hwnd = nullptr;
+        WindowData(Win32WindowSystem& owner, WindowInstance& window) : system(owner), instance(window) {}
+        ~WindowData();
+        WindowData(const WindowData&) = delete;
+        WindowData& operator=(const WindowData&) = delete;
+
+        Win32WindowSystem& system;
+        WindowInstance& instance;  // lives at least as long as this (the core lets this go first)
+        ScopedWindow hwnd;
         std::vector<Control> controls;
         std::vector<HWND> disabled_for_modal;  // windows this modal window disabled
         bool popup = false;  // a strip without a frame, placed beside the popups already shown
@@ -117,19 +129,18 @@ class Win32WindowSystem final : public WindowSystem {
     LRESULT host_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   private:
-    WindowData* data_of(const WindowInstance& window);
-    WindowInstance* instance_of(const WindowData& data) const;
-    Control* control_of(WindowData& data, std::uint32_t unit_id);
-    Control* control_by_hwnd(WindowData& data, HWND hwnd);
-    void create_controls(WindowInstance& window, WindowData& data);
-    void destroy_controls(WindowData& data);
-    HWND create_control(WindowInstance& window, WindowData& data, UnitState& unit, std::size_t index);
+    static WindowData* data_of(const WindowInstance& window);
+    static Control* control_of(WindowData& data, std::uint32_t unit_id);
+    // The unit whose control is `hwnd` (or holds it, as a combo box holds its list), or null.
+    static const UnitState* unit_of_control(const WindowData& data, HWND hwnd);
+    void create_controls(WindowData& data);
+    HWND create_control(WindowData& data, UnitState& unit, std::size_t index);
     void show_state(WindowData& data, Control& control, UnitState& unit);
     void fill_items(WindowData& data, Control& control, UnitState& unit);
-    HFONT make_font(const UnitState& unit) const;
+    ScopedFont make_font(const UnitState& unit) const;
     HBRUSH brush(COLORREF colour);
     COLORREF window_background(const WindowInstance& window) const;
-    LRESULT control_colours(WindowData& data, HDC dc, HWND control);
+    LRESULT control_colours(const WindowData& data, HDC dc, HWND control);
     void timer_message(UINT_PTR id);
     void tray_message(LPARAM lparam);
     void sound_message(WPARAM report, LPARAM error);
@@ -153,11 +164,11 @@ class Win32WindowSystem final : public WindowSystem {
     Trace* trace_;
     Runtime* runtime_ = nullptr;
     HINSTANCE instance_ = nullptr;
-    HWND host_window_ = nullptr;  // timers, the tray icon and deferred work
+    ScopedWindow host_window_;  // timers, the tray icon and deferred work
     int dpi_ = 96;
     std::map<std::uint64_t, std::unique_ptr<WindowData>> windows_;  // by serial
     std::uint64_t start_serial_ = 0;
-    std::map<COLORREF, HBRUSH> brushes_;
+    std::map<COLORREF, ScopedBrush> brushes_;
 
     std::unique_ptr<SystemTimers> timers_;  // made once the host window exists
 
@@ -171,7 +182,7 @@ class Win32WindowSystem final : public WindowSystem {
     // The menu item chosen last, delivered once the handler that popped the menu has ended.
     std::optional<std::uint32_t> chosen_menu_item_;
 
-    HANDLE visual_styles_context_ = INVALID_HANDLE_VALUE;
+    ScopedActivationContext visual_styles_context_;
     bool ended_ = false;
 };
 

@@ -14,28 +14,23 @@ WriteBehindFiles::WriteBehindFiles(FileSystem& inner, Written written)
 }
 
 void WriteBehindFiles::start_writer() {
-    work_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    idle_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    if (work_ != nullptr && idle_ != nullptr)
-        thread_ = CreateThread(nullptr, 0, writer_main, this, 0, nullptr);
-    if (thread_ != nullptr) return;
+    work_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    idle_.reset(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    if (work_ && idle_) thread_.reset(CreateThread(nullptr, 0, writer_main, this, 0, nullptr));
+    if (thread_) return;
     // Without a writer, replacements are made in place.
-    if (work_ != nullptr) CloseHandle(work_);
-    if (idle_ != nullptr) CloseHandle(idle_);
-    work_ = idle_ = nullptr;
+    work_.reset();
+    idle_.reset();
 }
 
 WriteBehindFiles::~WriteBehindFiles() {
-    if (thread_ == nullptr) return;
+    if (!thread_) return;
     {
         LockGuard locked(lock_);
         ending_ = true;
     }
-    SetEvent(work_);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    CloseHandle(work_);
-    CloseHandle(idle_);
+    SetEvent(work_.get());
+    WaitForSingleObject(thread_.get(), INFINITE);
 }
 
 const WriteBehindFiles::Replacement* WriteBehindFiles::newest_for(const std::string& path) const {
@@ -65,7 +60,7 @@ void WriteBehindFiles::read_file(const std::string& path, FileRead& into) {
 }
 
 bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std::string_view> pieces) {
-    if (thread_ == nullptr) return inner_.replace_file(path, pieces);
+    if (!thread_) return inner_.replace_file(path, pieces);
     std::string bytes;
     {
         LockGuard locked(lock_);
@@ -91,15 +86,15 @@ bool WriteBehindFiles::replace_file(const std::string& path, std::span<const std
             }
         }
         waiting_.push_back(Replacement{path, std::move(bytes)});
-        ResetEvent(idle_);
+        ResetEvent(idle_.get());
     }
-    SetEvent(work_);
+    SetEvent(work_.get());
     return true;
 }
 
 void WriteBehindFiles::flush() {
-    if (thread_ == nullptr) return;
-    WaitForSingleObject(idle_, INFINITE);
+    if (!thread_) return;
+    WaitForSingleObject(idle_.get(), INFINITE);
 }
 
 DWORD WINAPI WriteBehindFiles::writer_main(void* self) {
@@ -119,7 +114,7 @@ bool WriteBehindFiles::take_next() {
             }
             if (ending_) return false;  // everything written
         }
-        WaitForSingleObject(work_, INFINITE);
+        WaitForSingleObject(work_.get(), INFINITE);
     }
 }
 
@@ -160,7 +155,7 @@ void WriteBehindFiles::write_all() {
             spare_.swap(writing_.bytes);
         }
         writing_ = Replacement{};
-        if (waiting_.empty()) SetEvent(idle_);
+        if (waiting_.empty()) SetEvent(idle_.get());
     }
 }
 

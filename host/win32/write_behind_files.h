@@ -15,6 +15,7 @@
 
 #include "host/core/file_system.h"
 #include "host/win32/critical_section.h"
+#include "host/win32/scoped_resources.h"
 
 namespace tockly::host::win32 {
 
@@ -34,7 +35,7 @@ class WriteBehindFiles final : public FileSystem {
     // False only when the writer thread could not be started and writing in place failed.
     bool replace_file(const std::string& path, std::span<const std::string_view> pieces) override;
     void flush() override;
-    bool writes_in_background() const override { return thread_ != nullptr; }
+    bool writes_in_background() const override { return static_cast<bool>(thread_); }
     void remove_stale_temporaries(const std::string& path) override { inner_.remove_stale_temporaries(path); }
 
   private:
@@ -61,8 +62,8 @@ class WriteBehindFiles final : public FileSystem {
     // was handed over, or the end has come. `idle_` (manual-reset): nothing waiting and nothing being
     // written; reset under the lock together with each hand-over, set under the lock when the
     // writer has written the last one.
-    HANDLE work_ = nullptr;
-    HANDLE idle_ = nullptr;
+    ScopedHandle work_;
+    ScopedHandle idle_;
     std::deque<Replacement> waiting_;
     Replacement writing_;  // changed by the writer thread only, under the lock
     // The buffer of the last replacement written, kept for the next one: a large table is then
@@ -73,7 +74,7 @@ class WriteBehindFiles final : public FileSystem {
     Replacement last_stored_;
     bool busy_ = false;
     bool ending_ = false;
-    HANDLE thread_ = nullptr;
+    ScopedHandle thread_;
 };
 
 }  // namespace tockly::host::win32

@@ -51,8 +51,7 @@ class Win32ContractHost final : public ContractHost {
     Win32ContractHost()
         : folder_(own_folder()),
           bytes_(make_image()),
-          loaded_(
-              host::load_image(bytes_, handler_table(), image::stand_in_bases)) {
+          loaded_(host::load_image(bytes_, handler_table(), image::stand_in_bases)) {
         if (!loaded_) throw std::runtime_error("the contract image is refused: " + loaded_.error().message());
         remove_data_file();
         reset_program();
@@ -162,7 +161,7 @@ class Win32ContractHost final : public ContractHost {
     HWND hwnd_of(std::uint32_t window_id) {
         host::WindowInstance* w = runtime_->newest(window_id);
         if (w == nullptr || w->system_data == nullptr) return nullptr;
-        HWND hwnd = static_cast<Win32WindowSystem::WindowData*>(w->system_data)->hwnd;
+        HWND hwnd = static_cast<Win32WindowSystem::WindowData*>(w->system_data)->hwnd.get();
         auto& seen = seen_[window_id];
         if (std::find(seen.begin(), seen.end(), hwnd) == seen.end()) seen.push_back(hwnd);
         return hwnd;
