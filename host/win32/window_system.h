@@ -154,7 +154,7 @@ class Win32WindowSystem final : public WindowSystem {
     // Modal popups above those opened after them, so that what takes the input stays in sight.
     void raise_modal_popups();
     void command_message(WindowData& data, WPARAM wparam, LPARAM lparam);
-    // Another start, the session's end, the clock set, waking up (window_proc.cpp).
+    // Another start, the session's end, the clock set, waking up (session_events.cpp).
     bool life_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
     void bring_back_main_window();
     [[noreturn]] void end_with_session();
