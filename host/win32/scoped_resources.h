@@ -8,7 +8,8 @@
 
 namespace tockly::host::win32 {
 
-// `Kind` names the handle type and how it is freed; `adopt` maps a failed call's value to none.
+// `Kind` names the handle type and how it is freed (see FreedBy below); `adopt` maps a failed
+// call's value to none.
 template <typename Kind>
 class Scoped {
   public:
@@ -45,46 +46,46 @@ class Scoped {
     Handle handle_{};
 };
 
-namespace resource_kind {
-struct Kernel {  // thread, event, mutex, file, token, process
-    using Handle = HANDLE;
+// A handle of type `H` freed by `Free`; a kernel-style one also reads INVALID_HANDLE_VALUE as none.
+template <typename H, auto Free>
+struct FreedBy {
+    using Handle = H;
+    static void free(H handle) { Free(handle); }
+};
+template <auto Free>
+struct KernelStyleFreedBy : FreedBy<HANDLE, Free> {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void free(HANDLE h) { CloseHandle(h); }
 };
-struct Window {
-    using Handle = HWND;
-    static void free(HWND h) { DestroyWindow(h); }
-};
-struct Font {
-    using Handle = HFONT;
-    static void free(HFONT h) { DeleteObject(h); }
-};
-struct Brush {
-    using Handle = HBRUSH;
-    static void free(HBRUSH h) { DeleteObject(h); }
-};
-struct Menu {
-    using Handle = HMENU;
-    static void free(HMENU h) { DestroyMenu(h); }
-};
-struct Icon {
-    using Handle = HICON;
-    static void free(HICON h) { DestroyIcon(h); }
-};
-struct ActivationContext {
-    using Handle = HANDLE;
-    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void free(HANDLE h) { ReleaseActCtx(h); }
-};
-}  // namespace resource_kind
 
-using ScopedHandle = Scoped<resource_kind::Kernel>;
-using ScopedWindow = Scoped<resource_kind::Window>;
-using ScopedFont = Scoped<resource_kind::Font>;
-using ScopedBrush = Scoped<resource_kind::Brush>;
-using ScopedMenu = Scoped<resource_kind::Menu>;
-using ScopedIcon = Scoped<resource_kind::Icon>;
-using ScopedActivationContext = Scoped<resource_kind::ActivationContext>;
+namespace release {
+inline void kernel_handle(HANDLE h) {
+    CloseHandle(h);
+}
+inline void activation_context(HANDLE h) {
+    ReleaseActCtx(h);
+}
+inline void window(HWND h) {
+    DestroyWindow(h);
+}
+inline void gdi_object(HGDIOBJ h) {
+    DeleteObject(h);
+}
+inline void menu(HMENU h) {
+    DestroyMenu(h);
+}
+inline void icon(HICON h) {
+    DestroyIcon(h);
+}
+}  // namespace release
+
+// Threads, events, mutexes, files, tokens, processes.
+using ScopedHandle = Scoped<KernelStyleFreedBy<release::kernel_handle>>;
+using ScopedActivationContext = Scoped<KernelStyleFreedBy<release::activation_context>>;
+using ScopedWindow = Scoped<FreedBy<HWND, release::window>>;
+using ScopedFont = Scoped<FreedBy<HFONT, release::gdi_object>>;
+using ScopedBrush = Scoped<FreedBy<HBRUSH, release::gdi_object>>;
+using ScopedMenu = Scoped<FreedBy<HMENU, release::menu>>;
+using ScopedIcon = Scoped<FreedBy<HICON, release::icon>>;
 
 // A window's device context, released to that window when it goes.
 class WindowDC {

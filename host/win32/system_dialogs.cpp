@@ -1,6 +1,8 @@
 // The system's open-file dialog and message boxes.
-#include <commdlg.h>
+// clang-format off
 #include <windows.h>  // first: the others build on it
+#include <commdlg.h>
+// clang-format on
 
 #include <cwchar>
 

@@ -1,6 +1,8 @@
 // The controls' visual styles: a manifest the DLL carries, activated for the rest of the program.
-#include <commctrl.h>
+// clang-format off
 #include <windows.h>  // first: the others build on it
+#include <commctrl.h>
+// clang-format on
 
 #include <utility>
 
