@@ -87,42 +87,42 @@ using ScopedBrush = Scoped<FreedBy<HBRUSH, release::gdi_object>>;
 using ScopedMenu = Scoped<FreedBy<HMENU, release::menu>>;
 using ScopedIcon = Scoped<FreedBy<HICON, release::icon>>;
 
-// A window's device context, released to that window when it goes.
-class WindowDC {
+// A device context a window lends, given back when this goes: `Loan` says how it is taken and given
+// back, and what it keeps meanwhile.
+template <typename Loan>
+class LentDC {
   public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDC() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    explicit LentDC(HWND window) : window_(window), dc_(Loan::take(window, kept_)) {}
+    ~LentDC() {
+        if (dc_ != nullptr) Loan::give_back(window_, dc_, kept_);
     }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
+    LentDC(const LentDC&) = delete;
+    LentDC& operator=(const LentDC&) = delete;
 
     HDC get() const { return dc_; }
     explicit operator bool() const { return dc_ != nullptr; }
 
   private:
     HWND window_;
+    typename Loan::Kept kept_{};  // before dc_: taking it fills this
     HDC dc_;
 };
 
+struct GetDCLoan {
+    struct Kept {};
+    static HDC take(HWND window, Kept&) { return GetDC(window); }
+    static void give_back(HWND window, HDC dc, Kept&) { ReleaseDC(window, dc); }
+};
+struct PaintLoan {
+    using Kept = PAINTSTRUCT;
+    static HDC take(HWND window, PAINTSTRUCT& paint) { return BeginPaint(window, &paint); }
+    static void give_back(HWND window, HDC, PAINTSTRUCT& paint) { EndPaint(window, &paint); }
+};
+
+// A window's device context (null: the screen's).
+using WindowDC = LentDC<GetDCLoan>;
 // The device context of a window being painted; the paint ends when it goes.
-class PaintDC {
-  public:
-    explicit PaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
-    ~PaintDC() {
-        if (dc_ != nullptr) EndPaint(window_, &paint_);
-    }
-    PaintDC(const PaintDC&) = delete;
-    PaintDC& operator=(const PaintDC&) = delete;
-
-    HDC get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
-
-  private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_;
-};
+using PaintDC = LentDC<PaintLoan>;
 
 // An object selected into a device context, the one it replaced selected back when it goes.
 class Selected {
