@@ -57,35 +57,14 @@ struct KernelStyleFreedBy : FreedBy<HANDLE, Free> {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
 };
 
-namespace release {
-inline void kernel_handle(HANDLE h) {
-    CloseHandle(h);
-}
-inline void activation_context(HANDLE h) {
-    ReleaseActCtx(h);
-}
-inline void window(HWND h) {
-    DestroyWindow(h);
-}
-inline void gdi_object(HGDIOBJ h) {
-    DeleteObject(h);
-}
-inline void menu(HMENU h) {
-    DestroyMenu(h);
-}
-inline void icon(HICON h) {
-    DestroyIcon(h);
-}
-}  // namespace release
-
 // Threads, events, mutexes, files, tokens, processes.
-using ScopedHandle = Scoped<KernelStyleFreedBy<release::kernel_handle>>;
-using ScopedActivationContext = Scoped<KernelStyleFreedBy<release::activation_context>>;
-using ScopedWindow = Scoped<FreedBy<HWND, release::window>>;
-using ScopedFont = Scoped<FreedBy<HFONT, release::gdi_object>>;
-using ScopedBrush = Scoped<FreedBy<HBRUSH, release::gdi_object>>;
-using ScopedMenu = Scoped<FreedBy<HMENU, release::menu>>;
-using ScopedIcon = Scoped<FreedBy<HICON, release::icon>>;
+using ScopedHandle = Scoped<KernelStyleFreedBy<CloseHandle>>;
+using ScopedActivationContext = Scoped<KernelStyleFreedBy<ReleaseActCtx>>;
+using ScopedWindow = Scoped<FreedBy<HWND, DestroyWindow>>;
+using ScopedFont = Scoped<FreedBy<HFONT, DeleteObject>>;
+using ScopedBrush = Scoped<FreedBy<HBRUSH, DeleteObject>>;
+using ScopedMenu = Scoped<FreedBy<HMENU, DestroyMenu>>;
+using ScopedIcon = Scoped<FreedBy<HICON, DestroyIcon>>;
 
 // A device context a window lends, given back when this goes: `Loan` says how it is taken and given
 // back, and what it keeps meanwhile.
