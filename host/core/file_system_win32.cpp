@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "host/core/scoped_handle_win32.h"
 #include "host/core/temporary_file_name.h"
 #include "host/core/wide_text_win32.h"
 
@@ -14,18 +15,6 @@ namespace {
 
 // Larger files are not ours: reading them whole would only exhaust memory.
 constexpr std::uint64_t kLargestFile = 256u * 1024u * 1024u;
-
-struct Handle {
-    HANDLE h = INVALID_HANDLE_VALUE;
-    ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-    bool close() {
-        const bool ok = CloseHandle(h) != 0;
-        h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-};
 
 bool write_all(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -44,11 +33,9 @@ std::wstring temporary_name(const std::wstring& path) {
 
 // Whether process `pid` still runs (or cannot be asked, which counts as running).
 bool process_running(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
-    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
+    const ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 // A file that no wait will make replaceable: marked read-only by the user, or a folder.
@@ -58,13 +45,17 @@ bool kept_by_user(const std::wstring& name) {
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
+// Whether `error` says another program holds the file in a way that forbids what we asked.
+bool held_by_another(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 // Whether a step that failed with `error` may succeed a moment later: the file (or the temporary
 // file's folder) held by another program. Windows also answers access denied for a file that
 // another program holds in certain ways (opened to be deleted, say); a read-only file or a folder
 // in its place answers the same, and those are failures at once.
 ReplaceOutcome failure_outcome(DWORD error, const std::wstring& name) {
-    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                      (error == ERROR_ACCESS_DENIED && !kept_by_user(name));
+    const bool held = held_by_another(error) || (error == ERROR_ACCESS_DENIED && !kept_by_user(name));
     return held ? ReplaceOutcome::busy : ReplaceOutcome::failed;
 }
 
@@ -77,12 +68,12 @@ void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
         out.bytes.clear();
         return;
     }
-    Handle file{CreateFileW(name.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) {
+    const ScopedHandle file(CreateFileW(name.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        if (held_by_another(error)) {
             out.status = FileRead::Status::busy;  // the bytes stay: a caller may know them already
             return;
         }
@@ -93,7 +84,7 @@ void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
         return;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.h, &size) || size.QuadPart < 0 ||
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
         static_cast<std::uint64_t>(size.QuadPart) > kLargestFile) {
         out.status = FileRead::Status::failed;
         out.bytes.clear();
@@ -106,7 +97,7 @@ void WindowsFileSystem::read_file(const std::string& path, FileRead& out) {
         DWORD got = 0;
         const DWORD want =
             static_cast<DWORD>(bytes.size() - have > (1u << 20) ? (1u << 20) : bytes.size() - have);
-        if (!ReadFile(file.h, bytes.data() + have, want, &got, nullptr)) {
+        if (!ReadFile(file.get(), bytes.data() + have, want, &got, nullptr)) {
             out.status = FileRead::Status::failed;
             bytes.clear();
             return;
@@ -130,13 +121,15 @@ ReplaceOutcome WindowsFileSystem::try_replace_file(const std::string& path,
     if (kept_by_user(name)) return ReplaceOutcome::failed;
     const std::wstring temp = temporary_name(name);
     {
-        Handle file{
-            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (file.h == INVALID_HANDLE_VALUE) return failure_outcome(GetLastError(), name);
+        ScopedHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return failure_outcome(GetLastError(), name);
         bool written = true;
-        for (std::string_view piece : pieces) written = written && write_all(file.h, piece);
-        written = written && FlushFileBuffers(file.h) != 0;
-        if (!file.close() || !written) {
+        for (std::string_view piece : pieces) written = written && write_all(file.get(), piece);
+        written = written && FlushFileBuffers(file.get()) != 0;
+        // Closed here rather than by the owner: a close that fails may be a write that failed.
+        const bool closed = CloseHandle(file.release()) != 0;
+        if (!closed || !written) {
             DeleteFileW(temp.c_str());
             return ReplaceOutcome::failed;
         }
@@ -156,16 +149,15 @@ void WindowsFileSystem::remove_stale_temporaries(const std::string& path) {
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : name.substr(0, slash + 1);
     const std::wstring file = slash == std::wstring::npos ? name : name.substr(slash + 1);
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((name + L".tmp-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    const ScopedFind search(FindFirstFileW((name + L".tmp-*").c_str(), &found));
+    if (!search) return;
     do {
         const auto owner = temporary_file_owner<wchar_t>(found.cFileName, file);
         if (!owner || *owner == GetCurrentProcessId() || process_running(*owner)) continue;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
         // A file still open for writing refuses to be deleted (it is opened without sharing).
         DeleteFileW((folder + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
 }
 
 }  // namespace tockly::host
