@@ -5,7 +5,6 @@
 #include "host/core/runtime.h"
 #include "host/host_constants.h"
 #include "host/win32/control_text.h"
-#include "host/win32/private_messages.h"
 #include "host/win32/window_system.h"
 #include "image/form_format.h"
 
@@ -60,13 +59,11 @@ LRESULT Win32WindowSystem::window_message(WindowData& data, HWND hwnd, UINT mess
 
 void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM lparam) {
     if (data.updating != 0 || lparam == 0) return;  // the host's own changes are no input
-    // The control's identifier is its unit's index; lparam is the control itself.
-    const int id = LOWORD(wparam);
+    UnitState* found = unit_with_control_id(data, LOWORD(wparam));
+    if (found == nullptr) return;
     WindowInstance* window = &data.instance;
-    if (id < kFirstControlId || static_cast<std::size_t>(id - kFirstControlId) >= window->units.size())
-        return;
-    UnitState& unit = window->units[static_cast<std::size_t>(id - kFirstControlId)];
-    const auto hwnd = reinterpret_cast<HWND>(lparam);
+    UnitState& unit = *found;
+    const auto hwnd = reinterpret_cast<HWND>(lparam);  // the control itself
     const UINT code = HIWORD(wparam);
     // Input the core turns away is taken back off the screen: the control shows the core's state,
     // never text, a row or an item the program does not know of.
@@ -97,7 +94,7 @@ void Win32WindowSystem::command_message(WindowData& data, WPARAM wparam, LPARAM 
     }
 }
 
-LRESULT Win32WindowSystem::control_colours(const WindowData& data, HDC dc, HWND hwnd) {
+LRESULT Win32WindowSystem::control_colours(WindowData& data, HDC dc, HWND hwnd) {
     const COLORREF window_bg = window_background(data.instance);
     const UnitState* control = unit_of_control(data, hwnd);
     if (control == nullptr) {

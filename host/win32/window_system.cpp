@@ -100,15 +100,18 @@ Win32WindowSystem::Control* Win32WindowSystem::control_of(WindowData& data, std:
     return nullptr;
 }
 
-const UnitState* Win32WindowSystem::unit_of_control(const WindowData& data, HWND hwnd) {
-    // A control's identifier is its unit's index. The list of a drop-down combo box is a window
-    // of its own inside the control.
+UnitState* Win32WindowSystem::unit_with_control_id(WindowData& data, int id) {
+    // A control's identifier is its unit's index (control_id).
+    if (id < kFirstControlId) return nullptr;
+    const auto index = static_cast<std::size_t>(id - kFirstControlId);
+    return index < data.instance.units.size() ? &data.instance.units[index] : nullptr;
+}
+
+const UnitState* Win32WindowSystem::unit_of_control(WindowData& data, HWND hwnd) {
+    // The list of a drop-down combo box is a window of its own inside the control.
     for (HWND candidate : {hwnd, GetParent(hwnd)}) {
-        if (candidate == nullptr || GetParent(candidate) != data.hwnd.get()) continue;
-        const int id = GetDlgCtrlID(candidate);
-        if (id < kFirstControlId) return nullptr;
-        const auto index = static_cast<std::size_t>(id - kFirstControlId);
-        return index < data.instance.units.size() ? &data.instance.units[index] : nullptr;
+        if (candidate != nullptr && GetParent(candidate) == data.hwnd.get())
+            return unit_with_control_id(data, GetDlgCtrlID(candidate));
     }
     return nullptr;
 }

@@ -131,8 +131,10 @@ class Win32WindowSystem final : public WindowSystem {
   private:
     static WindowData* data_of(const WindowInstance& window);
     static Control* control_of(WindowData& data, std::uint32_t unit_id);
+    // The unit whose control has the identifier `id`, or null.
+    static UnitState* unit_with_control_id(WindowData& data, int id);
     // The unit whose control is `hwnd` (or holds it, as a combo box holds its list), or null.
-    static const UnitState* unit_of_control(const WindowData& data, HWND hwnd);
+    static const UnitState* unit_of_control(WindowData& data, HWND hwnd);
     void create_controls(WindowData& data);
     HWND create_control(WindowData& data, UnitState& unit, std::size_t index);
     void show_state(WindowData& data, Control& control, UnitState& unit);
@@ -140,7 +142,7 @@ class Win32WindowSystem final : public WindowSystem {
     ScopedFont make_font(const UnitState& unit) const;
     HBRUSH brush(COLORREF colour);
     COLORREF window_background(const WindowInstance& window) const;
-    LRESULT control_colours(const WindowData& data, HDC dc, HWND control);
+    LRESULT control_colours(WindowData& data, HDC dc, HWND control);
     void timer_message(UINT_PTR id);
     void tray_message(LPARAM lparam);
     void sound_message(WPARAM report, LPARAM error);
